@@ -1,0 +1,67 @@
+# The commands a person or CI runs. CMake does the building; this file only
+# chooses build folders and options and runs things in order.
+
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+CTEST_JOBS ?= 2
+ROOT := $(CURDIR)
+CLANG_FORMAT ?= $(shell command -v clang-format-14 || command -v clang-format)
+
+# Sanitizer runs stop at the first report, with a stack, so CI fails loudly.
+SANITIZER_ENV := ASAN_OPTIONS=abort_on_error=0:halt_on_error=1:detect_leaks=1:strict_string_checks=1 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+
+.DEFAULT_GOAL := build
+.PHONY: bootstrap build demo test test-asan test-tsan bench format clean
+
+bootstrap:
+	@$(ROOT)/scripts/bootstrap
+
+build: bootstrap
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build -j $(JOBS)
+
+# Runs the demo scenario from a scratch folder, so its snapshots and dumps
+# land there and nowhere else.
+demo: build
+	rm -rf out/demo
+	mkdir -p out/demo
+	cd out/demo && $(ROOT)/build/apps/springboard/springboard \
+		--scenario $(ROOT)/examples/demo.scn --root $(ROOT)/build/device-root
+	@echo
+	@echo "Demo output is in $(ROOT)/out/demo:"
+	@ls -1 out/demo | sed 's|^|  |'
+
+test: build
+	ctest --test-dir build --output-on-failure -j $(CTEST_JOBS)
+
+# AddressSanitizer with UndefinedBehaviorSanitizer.
+test-asan: bootstrap
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DROTIX_SANITIZE=address
+	cmake --build build-asan -j $(JOBS)
+	$(SANITIZER_ENV) ctest --test-dir build-asan --output-on-failure -j $(CTEST_JOBS)
+
+test-tsan: bootstrap
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DROTIX_SANITIZE=thread
+	cmake --build build-tsan -j $(JOBS)
+	$(SANITIZER_ENV) ctest --test-dir build-tsan --output-on-failure -j $(CTEST_JOBS)
+
+# Benchmarks build optimised in their own folder and run one after another.
+bench: bootstrap
+	@if [ ! -f bench/CMakeLists.txt ]; then echo "No benchmarks yet."; exit 0; fi; \
+	set -e; \
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DROTIX_BENCH=ON; \
+	cmake --build build-bench -j $(JOBS); \
+	found=0; \
+	for binary in $$(find build-bench/bench -type f -executable -name '*bench*' 2>/dev/null | sort); do \
+		found=1; echo "== $$binary"; "$$binary"; \
+	done; \
+	if [ $$found = 0 ]; then echo "No benchmark programs were built."; fi
+
+format:
+	@if [ -z "$(CLANG_FORMAT)" ]; then echo "clang-format not found; run scripts/bootstrap" >&2; exit 1; fi
+	find . \( -path ./.git -o -path './build*' -o -path ./out \) -prune -o \
+		-type f \( -name '*.h' -o -name '*.cpp' \) -print0 | xargs -0 -r $(CLANG_FORMAT) -i
+
+clean:
+	rm -rf build build-asan build-tsan build-bench out

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+// A scenario: a text file of commands, one a line, '#' starting a comment.
+// Hosts register their commands; running stops at the first line that fails,
+// naming the file and line.
+class Scenario {
+public:
+    struct Line {
+        int number = 0;
+        std::string command;
+        std::vector<std::string> arguments;
+        std::string rest; // everything after the command, as written
+    };
+
+    // A handler answers nothing when the line did its work, else the message
+    // that stops the run.
+    using Handler = std::function<std::optional<std::string>(const Line&)>;
+
+    struct Command {
+        std::string usage;
+        size_t minimumArguments = 0;
+        size_t maximumArguments = 0;
+        Handler handler;
+    };
+
+    void addCommand(const std::string& name, Command command);
+    bool hasCommand(const std::string& name) const { return m_commands.count(name) != 0; }
+
+    // Splits a line into words; double quotes group words with blanks in them.
+    static std::optional<Line> parseLine(const std::string& text, int number, std::string* error);
+
+    // Runs the file; answers the message of the line that failed, if any,
+    // as "FILE:LINE: message".
+    std::optional<std::string> runFile(const std::string& path);
+    std::optional<std::string> runText(const std::string& text, const std::string& name);
+
+private:
+    std::map<std::string, Command> m_commands;
+};
+
+// Argument helpers for handlers: they answer nothing for a malformed value.
+std::optional<double> parseScenarioNumber(const std::string& text);
+std::optional<double> parseScenarioDuration(const std::string& text);

@@ -1,0 +1,320 @@
+#include "apps/springboard/SpringBoardHost.h"
+
+#include "apps/springboard/LockScreen.h"
+#include "platform/corefoundation/CFPreferences.h"
+#include "platform/device/DeviceRoot.h"
+#include "platform/foundation/NSRunLoop.h"
+#include "platform/foundation/SystemLog.h"
+#include "platform/render/Renderer.h"
+#include "platform/render/ViewDump.h"
+#include "platform/substrate/MobileSubstrate.h"
+#include "platform/uikit/UIDevice.h"
+#include "platform/uikit/UIScreen.h"
+#include "platform/uikit/UIWindow.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <iostream>
+
+namespace {
+
+constexpr const char* kSpringBoardBundleIdentifier = "com.apple.springboard";
+// Fingers are sampled at the display's rate while they move.
+constexpr double kTouchSampleInterval = 1.0 / 60.0;
+constexpr double kTapDuration = 0.05;
+
+std::optional<UIDeviceOrientation> orientationNamed(const std::string& name) {
+    static const std::pair<const char*, UIDeviceOrientation> names[] = {
+        {"unknown", UIDeviceOrientation::Unknown},
+        {"portrait", UIDeviceOrientation::Portrait},
+        {"upside-down", UIDeviceOrientation::PortraitUpsideDown},
+        {"landscape-left", UIDeviceOrientation::LandscapeLeft},
+        {"landscape-right", UIDeviceOrientation::LandscapeRight},
+        {"face-up", UIDeviceOrientation::FaceUp},
+        {"face-down", UIDeviceOrientation::FaceDown},
+    };
+    for (const auto& [text, orientation] : names) {
+        if (name == text)
+            return orientation;
+    }
+    return std::nullopt;
+}
+
+std::optional<CFPropertyList> preferenceValue(const std::string& kind, const std::string& text) {
+    if (kind == "bool") {
+        if (text == "true" || text == "YES" || text == "1")
+            return CFPropertyList(true);
+        if (text == "false" || text == "NO" || text == "0")
+            return CFPropertyList(false);
+        return std::nullopt;
+    }
+    if (kind == "int") {
+        auto number = parseScenarioNumber(text);
+        if (!number || *number != std::floor(*number) || std::fabs(*number) > 9.0e15)
+            return std::nullopt;
+        return CFPropertyList(static_cast<std::int64_t>(*number));
+    }
+    if (kind == "real") {
+        auto number = parseScenarioNumber(text);
+        if (!number)
+            return std::nullopt;
+        return CFPropertyList(*number);
+    }
+    if (kind == "string")
+        return CFPropertyList(text);
+    return std::nullopt;
+}
+
+} // namespace
+
+SpringBoardHost::SpringBoardHost(Options options)
+    : m_options(std::move(options)), m_clock(std::make_shared<ManualClock>()),
+      m_profile(UIDeviceProfile::iPhone7Plus()) {
+    if (!m_options.root.empty())
+        DeviceRoot::set(m_options.root);
+    NSRunLoop::mainRunLoop().setClock(m_clock);
+    UIScreen::mainScreen()->setProfile(m_profile);
+    UIDevice::currentDevice()->setProfile(m_profile);
+}
+
+SpringBoardHost::~SpringBoardHost() = default;
+
+std::shared_ptr<UIWindow> SpringBoardHost::window() const {
+    return m_lockScreen ? m_lockScreen->window() : nullptr;
+}
+
+void SpringBoardHost::boot() {
+    if (m_booted)
+        return;
+    m_booted = true;
+    // The substrate loads extensions before the application object exists,
+    // so their initialisers see every class the process starts with.
+    auto loaded = MobileSubstrate::loadExtensionsForBundleIdentifier(kSpringBoardBundleIdentifier);
+    for (const auto& extension : loaded.loaded)
+        m_loadedExtensions.push_back(extension.name);
+    m_lockScreen = std::make_unique<LockScreen>(UIScreen::mainScreen()->bounds());
+    NSRunLoop::mainRunLoop().runUntilIdle();
+}
+
+std::optional<std::string> SpringBoardHost::requireBoot() {
+    boot();
+    return std::nullopt;
+}
+
+void SpringBoardHost::addDumpSection(std::string name, std::function<Json()> section) {
+    m_sections.emplace_back(std::move(name), std::move(section));
+}
+
+Json SpringBoardHost::dump() const {
+    Json json = Json::object();
+    json.set("time", NSRunLoop::mainRunLoop().now());
+    Json device = Json::object();
+    device.set("name", m_profile.name);
+    device.set("idiom", static_cast<long>(UIDevice::currentDevice()->userInterfaceIdiom()));
+    device.set("orientation", static_cast<long>(UIDevice::currentDevice()->orientation()));
+    CGRect bounds = UIScreen::mainScreen()->bounds();
+    device.set("screen", ViewDump::dumpRect(bounds.origin.x, bounds.origin.y, bounds.size.width,
+                                            bounds.size.height));
+    device.set("scale", UIScreen::mainScreen()->scale());
+    json.set("device", std::move(device));
+    Json extensions = Json::array();
+    for (const auto& name : m_loadedExtensions)
+        extensions.push(name);
+    json.set("extensions", std::move(extensions));
+    json.set("window", ViewDump::dumpView(window()));
+    for (const auto& [name, section] : m_sections)
+        json.set(name, section());
+    Json log = Json::array();
+    for (const auto& line : SystemLog::shared().lines())
+        log.push(line.source + ": " + line.text);
+    json.set("log", std::move(log));
+    return json;
+}
+
+bool SpringBoardHost::writeSnapshot(const std::string& path) const {
+    auto root = window();
+    if (!root)
+        return false;
+    return Renderer::writePNG(root, UIScreen::mainScreen()->scale(), path);
+}
+
+void SpringBoardHost::registerCommands(Scenario& scenario) {
+    NSRunLoop& loop = NSRunLoop::mainRunLoop();
+
+    scenario.addCommand("device", {"device NAME|WxH@S [phone|pad]", 1, 2, [this](const Scenario::Line& line)
+                                       -> std::optional<std::string> {
+        if (m_booted)
+            return "the device is chosen before the lock screen starts";
+        std::optional<UIUserInterfaceIdiom> idiom;
+        if (line.arguments.size() == 2) {
+            if (line.arguments[1] == "phone")
+                idiom = UIUserInterfaceIdiom::Phone;
+            else if (line.arguments[1] == "pad")
+                idiom = UIUserInterfaceIdiom::Pad;
+            else
+                return "the idiom is phone or pad";
+        }
+        auto profile = UIDeviceProfile::named(line.arguments[0], idiom);
+        if (!profile)
+            return "unknown device '" + line.arguments[0] + "'";
+        m_profile = *profile;
+        UIScreen::mainScreen()->setProfile(m_profile);
+        UIDevice::currentDevice()->setProfile(m_profile);
+        return std::nullopt;
+    }});
+
+    scenario.addCommand("orientation", {"orientation portrait|upside-down|landscape-left|landscape-right|face-up|face-down|unknown", 1, 1,
+                                        [&loop](const Scenario::Line& line) -> std::optional<std::string> {
+        auto orientation = orientationNamed(line.arguments[0]);
+        if (!orientation)
+            return "unknown orientation '" + line.arguments[0] + "'";
+        UIDevice::currentDevice()->setOrientation(*orientation);
+        loop.runUntilIdle();
+        return std::nullopt;
+    }});
+
+    scenario.addCommand("pref", {"pref DOMAIN KEY bool|int|real|string VALUE", 4, 4,
+                                 [](const Scenario::Line& line) -> std::optional<std::string> {
+        auto value = preferenceValue(line.arguments[2], line.arguments[3]);
+        if (!value)
+            return "bad value '" + line.arguments[3] + "' for kind '" + line.arguments[2] + "'";
+        CFPreferencesSetAppValue(line.arguments[1], *value, line.arguments[0]);
+        if (!CFPreferencesAppSynchronize(line.arguments[0]))
+            return "cannot write the domain '" + line.arguments[0] + "'";
+        return std::nullopt;
+    }});
+
+    scenario.addCommand("pref-delete", {"pref-delete DOMAIN KEY", 2, 2,
+                                        [](const Scenario::Line& line) -> std::optional<std::string> {
+        CFPreferencesSetAppValue(line.arguments[1], std::nullopt, line.arguments[0]);
+        if (!CFPreferencesAppSynchronize(line.arguments[0]))
+            return "cannot write the domain '" + line.arguments[0] + "'";
+        return std::nullopt;
+    }});
+
+    scenario.addCommand("wait", {"wait SECONDS", 1, 1, [this, &loop](const Scenario::Line& line)
+                                     -> std::optional<std::string> {
+        auto seconds = parseScenarioDuration(line.arguments[0]);
+        if (!seconds)
+            return "bad duration '" + line.arguments[0] + "'";
+        requireBoot();
+        loop.runFor(*seconds);
+        return std::nullopt;
+    }});
+
+    auto point = [](const Scenario::Line& line, size_t first) -> std::optional<CGPoint> {
+        auto x = parseScenarioNumber(line.arguments[first]);
+        auto y = parseScenarioNumber(line.arguments[first + 1]);
+        if (!x || !y)
+            return std::nullopt;
+        return CGPoint{*x, *y};
+    };
+
+    scenario.addCommand("down", {"down X Y", 2, 2, [this, point, &loop](const Scenario::Line& line)
+                                     -> std::optional<std::string> {
+        auto p = point(line, 0);
+        if (!p)
+            return "bad coordinates";
+        requireBoot();
+        window()->touchDown(*p);
+        loop.runUntilIdle();
+        return std::nullopt;
+    }});
+    scenario.addCommand("move", {"move X Y", 2, 2, [this, point, &loop](const Scenario::Line& line)
+                                     -> std::optional<std::string> {
+        auto p = point(line, 0);
+        if (!p)
+            return "bad coordinates";
+        requireBoot();
+        if (!window()->hasActiveTouch())
+            return "no finger is down";
+        window()->touchMove(*p);
+        loop.runUntilIdle();
+        return std::nullopt;
+    }});
+    scenario.addCommand("up", {"up X Y", 2, 2, [this, point, &loop](const Scenario::Line& line)
+                                 -> std::optional<std::string> {
+        auto p = point(line, 0);
+        if (!p)
+            return "bad coordinates";
+        requireBoot();
+        if (!window()->hasActiveTouch())
+            return "no finger is down";
+        window()->touchUp(*p);
+        loop.runUntilIdle();
+        return std::nullopt;
+    }});
+    scenario.addCommand("tap", {"tap X Y", 2, 2, [this, point, &loop](const Scenario::Line& line)
+                                  -> std::optional<std::string> {
+        auto p = point(line, 0);
+        if (!p)
+            return "bad coordinates";
+        requireBoot();
+        window()->touchDown(*p);
+        loop.runFor(kTapDuration);
+        window()->touchUp(*p);
+        loop.runUntilIdle();
+        return std::nullopt;
+    }});
+    scenario.addCommand("hold", {"hold X Y SECONDS", 3, 3, [this, point, &loop](const Scenario::Line& line)
+                                     -> std::optional<std::string> {
+        auto p = point(line, 0);
+        auto seconds = parseScenarioDuration(line.arguments[2]);
+        if (!p)
+            return "bad coordinates";
+        if (!seconds)
+            return "bad duration '" + line.arguments[2] + "'";
+        requireBoot();
+        window()->touchDown(*p);
+        loop.runFor(*seconds);
+        window()->touchUp(*p);
+        loop.runUntilIdle();
+        return std::nullopt;
+    }});
+    scenario.addCommand("drag", {"drag X1 Y1 X2 Y2 SECONDS", 5, 5, [this, point, &loop](const Scenario::Line& line)
+                                     -> std::optional<std::string> {
+        auto from = point(line, 0);
+        auto to = point(line, 2);
+        auto seconds = parseScenarioDuration(line.arguments[4]);
+        if (!from || !to)
+            return "bad coordinates";
+        if (!seconds)
+            return "bad duration '" + line.arguments[4] + "'";
+        requireBoot();
+        auto steps = std::max(1, static_cast<int>(std::ceil(*seconds / kTouchSampleInterval)));
+        window()->touchDown(*from);
+        for (int i = 1; i <= steps; ++i) {
+            loop.runFor(*seconds / steps);
+            double t = static_cast<double>(i) / steps;
+            window()->touchMove({from->x + (to->x - from->x) * t, from->y + (to->y - from->y) * t});
+        }
+        window()->touchUp(*to);
+        loop.runUntilIdle();
+        return std::nullopt;
+    }});
+
+    scenario.addCommand("snapshot", {"snapshot FILE.png", 1, 1, [this](const Scenario::Line& line)
+                                         -> std::optional<std::string> {
+        requireBoot();
+        NSRunLoop::mainRunLoop().runUntilIdle();
+        if (!writeSnapshot(line.arguments[0]))
+            return "cannot write '" + line.arguments[0] + "'";
+        return std::nullopt;
+    }});
+    scenario.addCommand("dump", {"dump FILE.json|-", 1, 1, [this](const Scenario::Line& line)
+                                     -> std::optional<std::string> {
+        requireBoot();
+        NSRunLoop::mainRunLoop().runUntilIdle();
+        std::string text = dump().serialize();
+        if (line.arguments[0] == "-") {
+            std::cout << text;
+            std::cout.flush();
+            return std::nullopt;
+        }
+        std::ofstream file(line.arguments[0], std::ios::binary | std::ios::trunc);
+        if (!file || !(file << text))
+            return "cannot write '" + line.arguments[0] + "'";
+        return std::nullopt;
+    }});
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "apps/common/Scenario.h"
+#include "platform/render/Json.h"
+#include "platform/uikit/UIDeviceProfile.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class UIWindow;
+class ManualClock;
+class LockScreen;
+
+// The home-screen process: it loads the extensions the way the substrate
+// does, builds the application object and the lock screen, and runs
+// scenarios against the manual clock.
+class SpringBoardHost {
+public:
+    struct Options {
+        std::string root;
+        std::vector<std::string> omittedClasses;
+    };
+
+    explicit SpringBoardHost(Options options);
+    ~SpringBoardHost();
+
+    // Registers the scenario commands; the ones that act on the lock screen
+    // start it first if it is not running yet.
+    void registerCommands(Scenario& scenario);
+
+    // Starts the process: extensions, application object, lock screen.
+    void boot();
+    bool isBooted() const { return m_booted; }
+
+    std::shared_ptr<UIWindow> window() const;
+    Json dump() const;
+    bool writeSnapshot(const std::string& path) const;
+
+    // Lets later subsystems add their own parts to every dump.
+    void addDumpSection(std::string name, std::function<Json()> section);
+
+private:
+    std::optional<std::string> requireBoot();
+
+    Options m_options;
+    std::shared_ptr<ManualClock> m_clock;
+    UIDeviceProfile m_profile;
+    bool m_booted = false;
+    std::unique_ptr<LockScreen> m_lockScreen;
+    std::vector<std::string> m_loadedExtensions;
+    std::vector<std::pair<std::string, std::function<Json()>>> m_sections;
+};

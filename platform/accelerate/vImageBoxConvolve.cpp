@@ -1,0 +1,268 @@
+#include "platform/accelerate/vImage.h"
+
+#include "platform/accelerate/vImageVector.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <vector>
+
+namespace {
+
+using namespace vimage;
+
+// Rows are blurred four at a time: the vertical sums of the four rows are
+// stored interleaved, so the horizontal running sum of all four rows and all
+// four channels is one sixteen-lane vector.
+constexpr long kRowsPerGroup = 4;
+constexpr long kLanes = kRowsPerGroup * 4;
+
+// Above these sides the 16-bit vertical sums or the exact float conversion of
+// the box sums would no longer hold, and the plain integer path takes over.
+constexpr uint32_t kVectorKernelLimit = 255;
+
+struct BoxJob {
+    const uint8_t* src;
+    size_t srcRowBytes;
+    long srcWidth;
+    long srcHeight;
+    uint8_t* dest;
+    size_t destRowBytes;
+    long destWidth;
+    long destHeight;
+    long offsetX;
+    long offsetY;
+    long radiusY;
+    long radiusX;
+
+    long clampRow(long y) const { return std::clamp(y, 0L, srcHeight - 1); }
+    long clampColumn(long x) const { return std::clamp(x, 0L, srcWidth - 1); }
+    const uint8_t* srcRow(long y) const { return src + clampRow(y) * srcRowBytes; }
+    // The source columns any destination pixel's box reaches.
+    long firstColumn() const { return clampColumn(offsetX - radiusX); }
+    long lastColumn() const { return clampColumn(offsetX + destWidth - 1 + radiusX); }
+};
+
+// One group of four rows: slides the column sums down a row at a time and
+// stores each row's sums into its slot of the interleaved buffer, whose slot
+// p holds source column (p - radiusX + offsetX).
+VIMAGE_DISPATCH void
+verticalGroup(const BoxJob& job, long firstRow, uint16_t* sums, uint16_t* interleaved) {
+    const long first = job.firstColumn();
+    const long columns = job.lastColumn() - first + 1;
+    const uint8_t* in[kRowsPerGroup];
+    const uint8_t* out[kRowsPerGroup];
+    for (long k = 0; k < kRowsPerGroup; ++k) {
+        const long y = job.offsetY + firstRow + k;
+        in[k] = job.srcRow(y + job.radiusY) + first * 4;
+        out[k] = job.srcRow(y - job.radiusY - 1) + first * 4;
+    }
+    uint16_t* slots = interleaved + (first - job.offsetX + job.radiusX) * kLanes;
+
+    // Two pixels per step in 128-bit vectors, which every instruction set
+    // transposes in single instructions.
+    long c = 0;
+    for (; c + 2 <= columns; c += 2) {
+        u16x8 s = loadUnaligned<u16x8>(sums + c * 4);
+        u64x2 t[kRowsPerGroup];
+        for (long k = 0; k < kRowsPerGroup; ++k) {
+            s += __builtin_convertvector(loadUnaligned<u8x8>(in[k] + c * 4), u16x8);
+            s -= __builtin_convertvector(loadUnaligned<u8x8>(out[k] + c * 4), u16x8);
+            t[k] = reinterpret_cast<u64x2>(s);
+        }
+        storeUnaligned(sums + c * 4, s);
+        // Each pixel's slot receives its four rows side by side.
+        uint16_t* slot = slots + c * kLanes;
+        storeUnaligned(slot, __builtin_shuffle(t[0], t[1], u64x2{0, 2}));
+        storeUnaligned(slot + 8, __builtin_shuffle(t[2], t[3], u64x2{0, 2}));
+        storeUnaligned(slot + kLanes, __builtin_shuffle(t[0], t[1], u64x2{1, 3}));
+        storeUnaligned(slot + kLanes + 8, __builtin_shuffle(t[2], t[3], u64x2{1, 3}));
+    }
+    for (; c < columns; ++c) {
+        for (long k = 0; k < kRowsPerGroup; ++k) {
+            for (long ch = 0; ch < 4; ++ch) {
+                uint16_t& s = sums[c * 4 + ch];
+                s = static_cast<uint16_t>(s + in[k][c * 4 + ch] - out[k][c * 4 + ch]);
+                slots[c * kLanes + k * 4 + ch] = s;
+            }
+        }
+    }
+}
+
+// Runs the horizontal box over the interleaved sums of one group and writes
+// the four rows' means.
+VIMAGE_DISPATCH void
+horizontalGroup(const BoxJob& job, const uint16_t* interleaved, uint8_t* const rows[4]) {
+    const long width = job.destWidth;
+    const long box = 2 * job.radiusX + 1;
+    // The box's area is odd, so no exact mean lies halfway between two levels,
+    // and with sides up to 255 the float product stays close enough to round
+    // like the exact quotient for every box of practical size.
+    const float reciprocal = 1.0f / static_cast<float>((2 * job.radiusY + 1) * box);
+    const f32x16 scale = f32x16{} + reciprocal;
+    const f32x16 half = f32x16{} + 0.5f;
+    auto slot = [&](long p) {
+        return __builtin_convertvector(loadUnaligned<u16x16>(interleaved + p * kLanes), i32x16);
+    };
+
+    // Signed lanes: every instruction set converts them to and from float in
+    // one step, and the box sums stay far below 2^31.
+    i32x16 sum{};
+    for (long p = 0; p < box; ++p)
+        sum += slot(p);
+    for (long x = 0;; ++x) {
+        const i32x16 mean =
+            __builtin_convertvector(__builtin_convertvector(sum, f32x16) * scale + half, i32x16);
+        // Through 16 bits, which every instruction set narrows with packs.
+        const u8x16 bytes =
+            __builtin_convertvector(__builtin_convertvector(mean, u16x16), u8x16);
+        for (long k = 0; k < kRowsPerGroup; ++k)
+            std::memcpy(rows[k] + x * 4, reinterpret_cast<const uint8_t*>(&bytes) + k * 4, 4);
+        if (x + 1 == width)
+            break;
+        sum += slot(x + box) - slot(x);
+    }
+}
+
+vImage_Error boxConvolveVector(const BoxJob& job) {
+    const long first = job.firstColumn();
+    const long last = job.lastColumn();
+    const long columns = last - first + 1;
+    const long slots = job.destWidth + 2 * job.radiusX;
+    std::vector<uint16_t> sums(static_cast<size_t>(columns) * 4);
+    std::vector<uint16_t> interleaved(static_cast<size_t>(slots) * kLanes);
+    std::vector<uint8_t> spareRow(static_cast<size_t>(job.destWidth) * 4);
+
+    // Column sums for the row above the first, so that every group slides.
+    for (long dy = -job.radiusY; dy <= job.radiusY; ++dy) {
+        const uint8_t* row = job.srcRow(job.offsetY - 1 + dy) + first * 4;
+        for (long i = 0; i < columns * 4; ++i)
+            sums[i] = static_cast<uint16_t>(sums[i] + row[i]);
+    }
+
+    // Slots left and right of the source's columns repeat its edge columns.
+    const long firstSlot = first - job.offsetX + job.radiusX;
+    const long lastSlot = last - job.offsetX + job.radiusX;
+    for (long y = 0; y < job.destHeight; y += kRowsPerGroup) {
+        verticalGroup(job, y, sums.data(), interleaved.data());
+        uint16_t* base = interleaved.data();
+        for (long p = 0; p < firstSlot; ++p)
+            std::memcpy(base + p * kLanes, base + firstSlot * kLanes, kLanes * 2);
+        for (long p = lastSlot + 1; p < slots; ++p)
+            std::memcpy(base + p * kLanes, base + lastSlot * kLanes, kLanes * 2);
+
+        uint8_t* rows[kRowsPerGroup];
+        for (long k = 0; k < kRowsPerGroup; ++k)
+            rows[k] = y + k < job.destHeight ? job.dest + (y + k) * job.destRowBytes
+                                             : spareRow.data();
+        horizontalGroup(job, interleaved.data(), rows);
+    }
+    return kvImageNoError;
+}
+
+// Any kernel up to the maximum size: 32-bit column sums, a 64-bit running
+// box sum and an exact rounded division.
+vImage_Error boxConvolveWide(const BoxJob& job) {
+    const long first = job.firstColumn();
+    const long columns = job.lastColumn() - first + 1;
+    const uint64_t area =
+        static_cast<uint64_t>(2 * job.radiusY + 1) * static_cast<uint64_t>(2 * job.radiusX + 1);
+    std::vector<uint32_t> sums(static_cast<size_t>(columns) * 4);
+    for (long dy = -job.radiusY; dy <= job.radiusY; ++dy) {
+        const uint8_t* row = job.srcRow(job.offsetY - 1 + dy) + first * 4;
+        for (long i = 0; i < columns * 4; ++i)
+            sums[i] += row[i];
+    }
+    auto column = [&](long x) { return (job.clampColumn(job.offsetX + x) - first) * 4; };
+    for (long y = 0; y < job.destHeight; ++y) {
+        const long sy = job.offsetY + y;
+        const uint8_t* in = job.srcRow(sy + job.radiusY) + first * 4;
+        const uint8_t* out = job.srcRow(sy - job.radiusY - 1) + first * 4;
+        for (long i = 0; i < columns * 4; ++i)
+            sums[i] = sums[i] + in[i] - out[i];
+        uint8_t* row = job.dest + y * job.destRowBytes;
+        for (long ch = 0; ch < 4; ++ch) {
+            uint64_t sum = 0;
+            for (long dx = -job.radiusX; dx <= job.radiusX; ++dx)
+                sum += sums[column(dx) + ch];
+            for (long x = 0; x < job.destWidth; ++x) {
+                row[x * 4 + ch] = static_cast<uint8_t>((sum + area / 2) / area);
+                sum += sums[column(x + job.radiusX + 1) + ch];
+                sum -= sums[column(x - job.radiusX) + ch];
+            }
+        }
+    }
+    return kvImageNoError;
+}
+
+bool overlaps(const vImage_Buffer& a, const vImage_Buffer& b) {
+    const auto* aBegin = static_cast<const uint8_t*>(a.data);
+    const auto* bBegin = static_cast<const uint8_t*>(b.data);
+    const uint8_t* aEnd = aBegin + (a.height - 1) * a.rowBytes + a.width * 4;
+    const uint8_t* bEnd = bBegin + (b.height - 1) * b.rowBytes + b.width * 4;
+    return aBegin < bEnd && bBegin < aEnd;
+}
+
+} // namespace
+
+vImage_Error vImageBoxConvolve_ARGB8888(const vImage_Buffer* src, const vImage_Buffer* dest,
+                                        void* /*tempBuffer*/, vImagePixelCount srcOffsetToROI_X,
+                                        vImagePixelCount srcOffsetToROI_Y, uint32_t kernel_height,
+                                        uint32_t kernel_width, const Pixel_8888 /*backgroundColor*/,
+                                        vImage_Flags flags) {
+    if (!src || !dest || !src->data || !dest->data)
+        return kvImageNullPointerArgument;
+    if (flags & ~(kvImageEdgeExtend | kvImageDoNotTile | kvImageCopyInPlace |
+                  kvImageBackgroundColorFill | kvImageTruncateKernel))
+        return kvImageUnknownFlagsBit;
+    if ((flags & (kvImageCopyInPlace | kvImageBackgroundColorFill | kvImageTruncateKernel |
+                  kvImageEdgeExtend)) != kvImageEdgeExtend)
+        return kvImageInvalidEdgeStyle;
+    if (kernel_height % 2 == 0 || kernel_width % 2 == 0 ||
+        kernel_height > kvImageMaximumBoxKernelSize || kernel_width > kvImageMaximumBoxKernelSize)
+        return kvImageInvalidKernelSize;
+    // Pixel counts beyond this are not images but corrupt descriptions.
+    constexpr vImagePixelCount kMaximumSide = vImagePixelCount{1} << 28;
+    if (src->width > kMaximumSide || src->height > kMaximumSide || dest->width > kMaximumSide ||
+        dest->height > kMaximumSide)
+        return kvImageInvalidParameter;
+    if (dest->width == 0 || dest->height == 0)
+        return kvImageNoError;
+    if (src->rowBytes < src->width * 4 || dest->rowBytes < dest->width * 4)
+        return kvImageInvalidParameter;
+    if (srcOffsetToROI_X >= src->width && src->width > 0)
+        return kvImageInvalidOffset_X;
+    if (srcOffsetToROI_Y >= src->height && src->height > 0)
+        return kvImageInvalidOffset_Y;
+    if (srcOffsetToROI_X + dest->width > src->width ||
+        srcOffsetToROI_Y + dest->height > src->height)
+        return kvImageRoiLargerThanInputBuffer;
+
+    try {
+        // The rows are read again after the destination has been written, so a
+        // destination that shares memory with the source gets a copy to read.
+        std::vector<uint8_t> copy;
+        const uint8_t* pixels = static_cast<const uint8_t*>(src->data);
+        if (overlaps(*src, *dest)) {
+            copy.assign(pixels, pixels + (src->height - 1) * src->rowBytes + src->width * 4);
+            pixels = copy.data();
+        }
+        const BoxJob job{pixels,
+                         src->rowBytes,
+                         static_cast<long>(src->width),
+                         static_cast<long>(src->height),
+                         static_cast<uint8_t*>(dest->data),
+                         dest->rowBytes,
+                         static_cast<long>(dest->width),
+                         static_cast<long>(dest->height),
+                         static_cast<long>(srcOffsetToROI_X),
+                         static_cast<long>(srcOffsetToROI_Y),
+                         static_cast<long>(kernel_height / 2),
+                         static_cast<long>(kernel_width / 2)};
+        if (kernel_height <= kVectorKernelLimit && kernel_width <= kVectorKernelLimit)
+            return boxConvolveVector(job);
+        return boxConvolveWide(job);
+    } catch (const std::bad_alloc&) {
+        return kvImageMemoryAllocationError;
+    }
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/foundation/NSString.h"
+#include "platform/foundation/SystemLog.h"
+
+using CFLogLevel = int;
+constexpr CFLogLevel kCFLogLevelEmergency = 0;
+constexpr CFLogLevel kCFLogLevelAlert = 1;
+constexpr CFLogLevel kCFLogLevelCritical = 2;
+constexpr CFLogLevel kCFLogLevelError = 3;
+constexpr CFLogLevel kCFLogLevelWarning = 4;
+constexpr CFLogLevel kCFLogLevelNotice = 5;
+constexpr CFLogLevel kCFLogLevelInfo = 6;
+constexpr CFLogLevel kCFLogLevelDebug = 7;
+
+// Writes one formatted line to the system log at the given level.
+template <class... Args>
+void CFLog(CFLogLevel level, std::string_view format, Args&&... args) {
+    SystemLog::shared().write("CFLog(" + std::to_string(level) + ")",
+                              stringWithFormat(format, std::forward<Args>(args)...));
+}

@@ -1,0 +1,275 @@
+#include "platform/render/Renderer.h"
+
+#include "platform/foundation/NSRunLoop.h"
+#include "platform/graphics/CGBitmapContext.h"
+#include "platform/graphics/CGCairo.h"
+#include "platform/graphics/CGImageIO.h"
+#include "platform/uikit/UIButton.h"
+#include "platform/uikit/UIImage.h"
+#include "platform/uikit/UIImageView.h"
+#include "platform/uikit/UILabel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <pango/pangocairo.h>
+
+namespace {
+
+// How fast a marquee scrolls, how long it rests at the start, and the gap
+// between the end of the text and its next start.
+constexpr double kMarqueeSpeed = 30.0;
+constexpr double kMarqueePause = 2.0;
+constexpr double kMarqueeGap = 40.0;
+
+void setSourceColor(cairo_t* cr, const UIColor& color, double alpha = 1.0) {
+    cairo_set_source_rgba(cr, color.red(), color.green(), color.blue(), color.alpha() * alpha);
+}
+
+void roundedRectPath(cairo_t* cr, CGRect rect, double radius) {
+    radius = std::clamp(radius, 0.0, std::min(rect.size.width, rect.size.height) / 2);
+    double x = rect.origin.x, y = rect.origin.y, w = rect.size.width, h = rect.size.height;
+    if (radius <= 0) {
+        cairo_rectangle(cr, x, y, w, h);
+        return;
+    }
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, x + w - radius, y + radius, radius, -M_PI / 2, 0);
+    cairo_arc(cr, x + w - radius, y + h - radius, radius, 0, M_PI / 2);
+    cairo_arc(cr, x + radius, y + h - radius, radius, M_PI / 2, M_PI);
+    cairo_arc(cr, x + radius, y + radius, radius, M_PI, 3 * M_PI / 2);
+    cairo_close_path(cr);
+}
+
+// Lays an image's pixels over a rectangle, upright as UIKit shows images,
+// honouring the orientations that flip it.
+void drawImage(CGContext& context, const std::shared_ptr<UIImage>& image, CGRect rect,
+               double alpha) {
+    if (!image || !image->CGImage() || alpha <= 0)
+        return;
+    const CGImageRef& bitmap = image->CGImage();
+    double width = static_cast<double>(bitmap->width());
+    double height = static_cast<double>(bitmap->height());
+    if (width <= 0 || height <= 0 || rect.size.width <= 0 || rect.size.height <= 0)
+        return;
+    cairo_matrix_t matrix;
+    cairo_matrix_init_translate(&matrix, rect.origin.x, rect.origin.y);
+    bool flipVertically = image->imageOrientation() == UIImageOrientationDown ||
+                          image->imageOrientation() == UIImageOrientationDownMirrored;
+    bool flipHorizontally = image->imageOrientation() == UIImageOrientationDown ||
+                            image->imageOrientation() == UIImageOrientationUpMirrored;
+    if (flipVertically) {
+        cairo_matrix_translate(&matrix, 0, rect.size.height);
+        cairo_matrix_scale(&matrix, 1, -1);
+    }
+    if (flipHorizontally) {
+        cairo_matrix_translate(&matrix, rect.size.width, 0);
+        cairo_matrix_scale(&matrix, -1, 1);
+    }
+    cairo_matrix_scale(&matrix, rect.size.width / width, rect.size.height / height);
+    CGFloat saved = context.state().alpha;
+    context.state().alpha = saved * alpha;
+    context.drawImage(bitmap, matrix);
+    context.state().alpha = saved;
+}
+
+CGRect contentRect(UIViewContentMode mode, CGRect bounds, CGSize imageSize) {
+    if (imageSize.width <= 0 || imageSize.height <= 0)
+        return bounds;
+    double sx = bounds.size.width / imageSize.width;
+    double sy = bounds.size.height / imageSize.height;
+    CGSize size = bounds.size;
+    switch (mode) {
+    case UIViewContentMode::ScaleAspectFit: {
+        double s = std::min(sx, sy);
+        size = {imageSize.width * s, imageSize.height * s};
+        break;
+    }
+    case UIViewContentMode::ScaleAspectFill: {
+        double s = std::max(sx, sy);
+        size = {imageSize.width * s, imageSize.height * s};
+        break;
+    }
+    case UIViewContentMode::Center:
+        size = imageSize;
+        break;
+    default:
+        return bounds;
+    }
+    return {{bounds.origin.x + (bounds.size.width - size.width) / 2,
+             bounds.origin.y + (bounds.size.height - size.height) / 2},
+            size};
+}
+
+void drawLabel(CGContext& context, UILabel& label, CGFloat scale) {
+    if (!label.text() || label.text()->empty())
+        return;
+    cairo_t* cr = context.cairo();
+    CGRect bounds = label.bounds();
+    PangoLayout* layout = pango_cairo_create_layout(cr);
+    PangoFontDescription* font = pango_font_description_new();
+    pango_font_description_set_family(font, label.font().familyName().c_str());
+    pango_font_description_set_absolute_size(font, label.font().pointSize() * PANGO_SCALE);
+    pango_font_description_set_style(font, label.font().isItalic() ? PANGO_STYLE_ITALIC
+                                                                   : PANGO_STYLE_NORMAL);
+    pango_font_description_set_weight(font, label.font().isBold() ? PANGO_WEIGHT_BOLD
+                                                                  : PANGO_WEIGHT_NORMAL);
+    pango_layout_set_font_description(layout, font);
+    pango_font_description_free(font);
+    // Labels show one line; a text with line breaks shows them as blanks.
+    std::string text = *label.text();
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    pango_layout_set_text(layout, text.c_str(), static_cast<int>(text.size()));
+    int textWidthPango = 0;
+    int textHeightPango = 0;
+    pango_layout_get_size(layout, &textWidthPango, &textHeightPango);
+    double textWidth = static_cast<double>(textWidthPango) / PANGO_SCALE;
+    double textHeight = static_cast<double>(textHeightPango) / PANGO_SCALE;
+    bool fits = textWidth <= bounds.size.width;
+    bool scrolls = !fits && label.marqueeEnabled() && label.marqueeRunning();
+
+    double x = bounds.origin.x;
+    double y = bounds.origin.y + (bounds.size.height - textHeight) / 2;
+    if (fits) {
+        if (label.textAlignment() == NSTextAlignment::Center)
+            x += (bounds.size.width - textWidth) / 2;
+        else if (label.textAlignment() == NSTextAlignment::Right)
+            x += bounds.size.width - textWidth;
+    } else if (!scrolls) {
+        pango_layout_set_width(layout, static_cast<int>(bounds.size.width * PANGO_SCALE));
+        pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
+    }
+    (void)scale;
+    context.paint([&] {
+        cairo_save(cr);
+        cairo_rectangle(cr, bounds.origin.x, bounds.origin.y, bounds.size.width,
+                        bounds.size.height);
+        cairo_clip(cr);
+        setSourceColor(cr, label.textColor(), context.state().alpha);
+        if (scrolls) {
+            double elapsed = NSRunLoop::mainRunLoop().now() - label.marqueeStartTime();
+            double cycle = textWidth + kMarqueeGap;
+            double travel = std::max(0.0, elapsed - kMarqueePause) * kMarqueeSpeed;
+            double offset = std::fmod(travel, cycle);
+            for (double start : {x - offset, x - offset + cycle}) {
+                cairo_move_to(cr, start, y);
+                pango_cairo_show_layout(cr, layout);
+            }
+        } else {
+            cairo_move_to(cr, x, y);
+            pango_cairo_show_layout(cr, layout);
+        }
+        cairo_restore(cr);
+    });
+    g_object_unref(layout);
+}
+
+void drawView(CGContext& context, UIView& view, CGFloat scale, CFAbsoluteTime now) {
+    if (view.isHidden() || view.alpha() <= 0.001)
+        return;
+    cairo_t* cr = context.cairo();
+    CGRect frame = view.frame();
+    CGRect bounds = view.bounds();
+    CALayer& layer = *view.layer();
+    layer.clearFinishedTransition(now);
+
+    context.save();
+    cairo_translate(cr, view.center().x, view.center().y);
+    double rotation = layer.presentationRotation(now);
+    if (rotation != 0)
+        cairo_rotate(cr, rotation);
+    cairo_translate(cr, -frame.size.width / 2 - bounds.origin.x,
+                    -frame.size.height / 2 - bounds.origin.y);
+    context.state().alpha *= std::clamp(view.alpha(), 0.0, 1.0);
+
+    double radius = layer.cornerRadius();
+    if (view.clipsToBounds()) {
+        roundedRectPath(cr, bounds, radius);
+        cairo_clip(cr);
+        cairo_new_path(cr);
+    }
+    if (const auto& background = view.backgroundColor(); background && background->alpha() > 0) {
+        context.paint([&] {
+            setSourceColor(cr, *background, context.state().alpha);
+            roundedRectPath(cr, bounds, radius);
+            cairo_fill(cr);
+        });
+    }
+
+    if (auto imageView = dynamic_cast<UIImageView*>(&view)) {
+        double fadeIn = 1.0;
+        if (const auto& transition = layer.transition(); transition && transition->duration > 0) {
+            fadeIn = std::clamp((now - transition->beginTime) / transition->duration, 0.0, 1.0);
+            if (auto previous = transition->previousImage)
+                drawImage(context, previous,
+                          contentRect(imageView->contentMode(), bounds, previous->size()),
+                          1.0 - fadeIn);
+        }
+        if (auto image = imageView->image())
+            drawImage(context, image, contentRect(imageView->contentMode(), bounds, image->size()),
+                      fadeIn);
+    } else if (auto label = dynamic_cast<UILabel*>(&view)) {
+        drawLabel(context, *label, scale);
+    } else if (auto button = dynamic_cast<UIButton*>(&view)) {
+        if (auto image = button->currentImage()) {
+            // A custom button shows its image at its own size, centred, and
+            // shrinks it to fit when it is larger than the button.
+            CGSize size = image->size();
+            double fit = std::min({1.0, size.width > 0 ? bounds.size.width / size.width : 1.0,
+                                   size.height > 0 ? bounds.size.height / size.height : 1.0});
+            CGSize shown{size.width * fit, size.height * fit};
+            CGRect rect{{bounds.origin.x + (bounds.size.width - shown.width) / 2,
+                         bounds.origin.y + (bounds.size.height - shown.height) / 2},
+                        shown};
+            drawImage(context, image, rect, button->isHighlighted() ? 0.5 : 1.0);
+        }
+    } else if (view.drawsContent()) {
+        if (const CGImageRef& contents = layer.contents()) {
+            cairo_matrix_t matrix;
+            cairo_matrix_init_translate(&matrix, bounds.origin.x, bounds.origin.y);
+            cairo_matrix_scale(&matrix, bounds.size.width / static_cast<double>(contents->width()),
+                               bounds.size.height / static_cast<double>(contents->height()));
+            context.drawImage(contents, matrix);
+        }
+    }
+
+    for (const auto& subview : view.subviews())
+        drawView(context, *subview, scale, now);
+
+    if (layer.borderWidth() > 0 && layer.borderColor()) {
+        context.paint([&] {
+            double inset = layer.borderWidth() / 2;
+            CGRect rect = CGRectInset(bounds, inset, inset);
+            roundedRectPath(cr, rect, std::max(0.0, radius - inset));
+            cairo_set_line_width(cr, layer.borderWidth());
+            setSourceColor(cr, *layer.borderColor(), context.state().alpha);
+            cairo_stroke(cr);
+        });
+    }
+    context.restore();
+}
+
+} // namespace
+
+CGImageRef Renderer::render(const std::shared_ptr<UIView>& root, CGFloat scale) {
+    if (!root)
+        return nullptr;
+    CGSize size = root->bounds().size;
+    auto width = static_cast<size_t>(std::lround(size.width * scale));
+    auto height = static_cast<size_t>(std::lround(size.height * scale));
+    if (width == 0 || height == 0 || width > 16384 || height > 16384)
+        return nullptr;
+    CGContextRef context = CGBitmapContextCreate(width, height);
+    if (!context)
+        return nullptr;
+    cairo_scale(context->cairo(), scale, scale);
+    // The root is drawn at the origin whatever its frame says.
+    cairo_translate(context->cairo(), -root->frame().origin.x, -root->frame().origin.y);
+    drawView(*context, *root, scale, NSRunLoop::mainRunLoop().now());
+    return context->snapshot();
+}
+
+bool Renderer::writePNG(const std::shared_ptr<UIView>& root, CGFloat scale,
+                        const std::string& path) {
+    CGImageRef image = render(root, scale);
+    return image && CGImageWritePNGToFile(image, path);
+}

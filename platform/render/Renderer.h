@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/graphics/CGGeometry.h"
+#include "platform/graphics/CGImage.h"
+
+#include <memory>
+#include <string>
+
+class UIView;
+
+// Draws a view tree the way the screen would show it at the run loop's
+// current time: backgrounds, borders and rounded corners, images by content
+// mode, label text (scrolling when a marquee runs), what custom views drew,
+// running rotations and cross-fades.
+class Renderer {
+public:
+    // A bitmap of the root's size at the given scale.
+    static CGImageRef render(const std::shared_ptr<UIView>& root, CGFloat scale);
+    static bool writePNG(const std::shared_ptr<UIView>& root, CGFloat scale,
+                         const std::string& path);
+};
