@@ -7,7 +7,7 @@ ROOT := $(CURDIR)
 CLANG_FORMAT ?= $(shell command -v clang-format-14 || command -v clang-format)
 
 # Sanitizer runs stop at the first report, with a stack, so CI fails loudly.
-SANITIZER_ENV := ASAN_OPTIONS=abort_on_error=0:halt_on_error=1:detect_leaks=1:strict_string_checks=1 \
+SANITIZER_ENV := ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 

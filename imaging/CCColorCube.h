@@ -44,6 +44,7 @@ extern const int32_t neighbourIndices[27][3];
 class CCImageInput {
 public:
     CCImageInput(std::shared_ptr<UIImage> image) : m_image(std::move(image)) {}
+    CCImageInput(std::nullptr_t) {}
     CCImageInput(std::span<const uint8_t> rgbaPixels) : m_pixels(rgbaPixels), m_direct(true) {}
 
     const std::shared_ptr<UIImage>& image() const { return m_image; }

@@ -1,15 +1,194 @@
 #include "apps/springboard/LockScreen.h"
 
-#include "platform/uikit/UIView.h"
+#include "platform/foundation/NSRunLoop.h"
+#include "platform/objc/Runtime.h"
+#include "platform/springboard/SBBacklightController.h"
+#include "platform/springboard/SBDashBoardMediaControlsViewController.h"
+#include "platform/springboard/SBDashBoardNotificationListViewController.h"
+#include "platform/springboard/SBDeviceLockController.h"
+#include "platform/springboard/SBHorizontalScrollFailureRecognizer.h"
+#include "platform/springboard/SBLockScreenManager.h"
+#include "platform/springboard/SBLockScreenViewController.h"
+#include "platform/springboard/SBPagedScrollView.h"
+#include "platform/springboard/SpringBoard.h"
+#include "platform/uikit/UILabel.h"
+#include "platform/uikit/UIScrollView.h"
 #include "platform/uikit/UIWindow.h"
 
-LockScreen::LockScreen(CGRect screenBounds) {
-    m_window = UIWindow::create(screenBounds);
+#include <cmath>
+#include <ctime>
+
+namespace {
+constexpr double kReferenceDateSinceUnixEpoch = 978307200.0;
+constexpr double kDimmedAlpha = 0.6;
+
+std::shared_ptr<UIView> viewOf(const id& controller) {
+    auto viewController = std::dynamic_pointer_cast<UIViewController>(controller);
+    return viewController ? viewController->view() : nullptr;
+}
+} // namespace
+
+LockScreen::LockScreen(CGRect screen) {
+    m_window = UIWindow::create(screen);
     m_window->setBackgroundColor(UIColor::blackColor());
-    // A dark wallpaper, as the player is meant to be seen over one.
-    m_wallpaper = UIView::create(screenBounds);
+    m_wallpaper = UIView::create(screen);
     m_wallpaper->setBackgroundColor(UIColor::colorWithRed(0.09, 0.11, 0.17, 1));
     m_wallpaper->setAutoresizingMask(UIViewAutoresizingFlexibleWidth |
                                      UIViewAutoresizingFlexibleHeight);
     m_window->addSubview(m_wallpaper);
+
+    // The application object comes first, as in a real start.
+    if (objc_getClass("SpringBoard"))
+        m_application = SpringBoard::alloc()->init();
+
+    if (objc_getClass("SBDashBoardNotificationListViewController"))
+        m_notificationList = SBDashBoardNotificationListViewController::alloc()->initWithNibName(
+            std::nullopt, nullptr);
+
+    buildPages(screen);
+
+    // The lock screen wakes with the list collapsed.
+    if (auto list = std::dynamic_pointer_cast<SBDashBoardNotificationListViewController>(
+            m_notificationList))
+        list->performCustomTransitionToVisible(false, nullptr, nullptr);
+
+    if (objc_getClass("SBLockScreenManager")) {
+        auto passcode = SBLockScreenManager::sharedInstance()->lockScreenViewController()->passcodeView();
+        m_window->addSubview(passcode);
+    }
+
+    m_dimming = UIView::create(screen);
+    m_dimming->setBackgroundColor(UIColor::blackColor());
+    m_dimming->setAlpha(0);
+    m_dimming->setUserInteractionEnabled(false);
+    m_dimming->setAutoresizingMask(UIViewAutoresizingFlexibleWidth |
+                                   UIViewAutoresizingFlexibleHeight);
+    m_window->addSubview(m_dimming);
+    if (objc_getClass("SBBacklightController")) {
+        auto backlight = SBBacklightController::sharedInstance();
+        std::weak_ptr<UIView> dimming = m_dimming;
+        backlight->setDimmingHandler([dimming](bool dimmed) {
+            if (auto view = dimming.lock())
+                view->setAlpha(dimmed ? kDimmedAlpha : 0);
+        });
+        backlight->start();
+    }
+    updateClock();
+}
+
+void LockScreen::buildPages(CGRect screen) {
+    if (objc_getClass("SBPagedScrollView"))
+        m_pages = SBPagedScrollView::create(screen);
+    else
+        m_pages = UIScrollView::create(screen);
+    m_pages->setPagingEnabled(true);
+    m_pages->setContentSize({screen.size.width * 2, screen.size.height});
+    m_pages->setAutoresizingMask(UIViewAutoresizingFlexibleWidth |
+                                 UIViewAutoresizingFlexibleHeight);
+    if (objc_getClass("SBHorizontalScrollFailureRecognizer"))
+        m_pages->addGestureRecognizer(SBHorizontalScrollFailureRecognizer::create());
+    m_window->addSubview(m_pages);
+
+    // The page of widgets on the left, and the main page the lock screen
+    // opens on.
+    m_todayPage = UIView::create(screen);
+    auto today = UILabel::create(CGRectMake(20, screen.size.height * 0.12, screen.size.width - 40, 40));
+    today->setText("Today");
+    today->setFont(UIFont::boldSystemFontOfSize(28));
+    today->setTextColor(UIColor::whiteColor());
+    m_todayPage->addSubview(today);
+    m_pages->addSubview(m_todayPage);
+
+    m_mainPage = UIView::create(CGRectOffset(screen, screen.size.width, 0));
+    m_pages->addSubview(m_mainPage);
+    m_time = UILabel::create(CGRectMake(0, screen.size.height * 0.06, screen.size.width, 80));
+    m_time->setFont(UIFont::systemFontOfSize(72));
+    m_time->setTextColor(UIColor::whiteColor());
+    m_time->setTextAlignment(NSTextAlignment::Center);
+    m_mainPage->addSubview(m_time);
+    m_date = UILabel::create(CGRectMake(0, screen.size.height * 0.06 + 82, screen.size.width, 26));
+    m_date->setFont(UIFont::systemFontOfSize(20));
+    m_date->setTextColor(UIColor::whiteColor());
+    m_date->setTextAlignment(NSTextAlignment::Center);
+    m_mainPage->addSubview(m_date);
+
+    if (auto listView = viewOf(m_notificationList))
+        m_mainPage->addSubview(listView);
+    m_mediaPageView = makeMediaControlsPage();
+    if (m_mediaPageView)
+        m_mainPage->addSubview(m_mediaPageView);
+    m_pages->setContentOffset({screen.size.width, 0});
+}
+
+std::shared_ptr<UIView> LockScreen::makeMediaControlsPage() {
+    if (!objc_getClass("SBDashBoardMediaControlsViewController"))
+        return nullptr;
+    auto page = SBDashBoardMediaControlsViewController::alloc();
+    m_mediaPage = page->initWithMediaControlsViewController(
+        MPUSystemMediaControlsViewController::create());
+    return viewOf(m_mediaPage);
+}
+
+void LockScreen::rebuildMediaControlsPage() {
+    auto old = m_mediaPageView;
+    m_mediaPageView = makeMediaControlsPage();
+    if (old)
+        old->removeFromSuperview();
+    if (m_mediaPageView)
+        m_mainPage->addSubview(m_mediaPageView);
+}
+
+void LockScreen::updateClock() {
+    auto seconds = static_cast<std::time_t>(std::floor(NSRunLoop::mainRunLoop().now() +
+                                                       kReferenceDateSinceUnixEpoch));
+    std::tm parts{};
+    gmtime_r(&seconds, &parts);
+    char time[16];
+    char date[64];
+    std::strftime(time, sizeof time, "%H:%M", &parts);
+    std::strftime(date, sizeof date, "%A, %e %B", &parts);
+    m_time->setText(std::string(time));
+    m_date->setText(std::string(date));
+}
+
+void LockScreen::noteUserTouch() {
+    if (objc_getClass("SBBacklightController"))
+        SBBacklightController::sharedInstance()->userActivity();
+}
+
+Json LockScreen::dump() const {
+    Json json = Json::object();
+    json.set("page", m_pages ? Json(m_pages->currentPage()) : Json());
+    if (auto list = std::dynamic_pointer_cast<SBDashBoardNotificationListViewController>(
+            m_notificationList)) {
+        Json entry = Json::object();
+        auto scrollView = std::dynamic_pointer_cast<UIView>(list->notificationListScrollView());
+        entry.set("scrollViewHidden", scrollView ? Json(scrollView->isHidden()) : Json());
+        entry.set("transitions", list->transitionCount());
+        json.set("notificationList", std::move(entry));
+    }
+    if (auto page = std::dynamic_pointer_cast<UIViewController>(m_mediaPage)) {
+        Json entry = Json::object();
+        auto view = page->isViewLoaded() ? page->view() : nullptr;
+        entry.set("rootViewHidden", view ? Json(view->isHidden()) : Json());
+        entry.set("subviews", view ? Json(view->subviews().size()) : Json());
+        json.set("mediaControlsPage", std::move(entry));
+    }
+    if (objc_getClass("SBBacklightController")) {
+        auto backlight = SBBacklightController::sharedInstance();
+        Json entry = Json::object();
+        entry.set("idleTimerResets", backlight->idleTimerResetCount());
+        entry.set("dimmed", backlight->isDimmed());
+        json.set("backlight", std::move(entry));
+    }
+    if (objc_getClass("SBLockScreenManager")) {
+        auto controller = SBLockScreenManager::sharedInstance()->lockScreenViewController();
+        Json entry = Json::object();
+        entry.set("visible", controller->isPasscodeLockVisible());
+        entry.set("requests", controller->passcodeRequestCount());
+        json.set("passcodeScreen", std::move(entry));
+    }
+    if (objc_getClass("SBDeviceLockController"))
+        json.set("passcodeLocked", SBDeviceLockController::sharedController()->isPasscodeLocked());
+    return json;
 }

@@ -1,21 +1,55 @@
 #pragma once
 
 #include "platform/graphics/CGGeometry.h"
+#include "platform/objc/NSObject.h"
+#include "platform/render/Json.h"
 
 #include <memory>
 
 class UIWindow;
 class UIView;
+class UIScrollView;
+class UILabel;
+class UIViewController;
 
-// The lock screen as the home-screen process shows it: a window over the
-// wallpaper, holding the lock screen's pages.
+// The lock screen as the home-screen process builds it, in the order a real
+// start would: the application object, the notification list, then the
+// media-controls page and its view. Each class is looked up by name, so a
+// system version without one of them builds what it can.
 class LockScreen {
 public:
     explicit LockScreen(CGRect screenBounds);
 
     const std::shared_ptr<UIWindow>& window() const { return m_window; }
+    const id& applicationObject() const { return m_application; }
+    const id& notificationList() const { return m_notificationList; }
+    const id& mediaControlsPage() const { return m_mediaPage; }
+    const std::shared_ptr<UIScrollView>& pages() const { return m_pages; }
+
+    // Builds a fresh media-controls page in place of the current one, as the
+    // lock screen does when it rebuilds its pages.
+    void rebuildMediaControlsPage();
+    // The lock screen's own clock and date, from the run loop's clock.
+    void updateClock();
+    // A finger on the screen wakes the backlight.
+    void noteUserTouch();
+
+    Json dump() const;
 
 private:
+    void buildPages(CGRect screen);
+    std::shared_ptr<UIView> makeMediaControlsPage();
+
     std::shared_ptr<UIWindow> m_window;
     std::shared_ptr<UIView> m_wallpaper;
+    std::shared_ptr<UIScrollView> m_pages;
+    std::shared_ptr<UIView> m_mainPage;
+    std::shared_ptr<UIView> m_todayPage;
+    std::shared_ptr<UILabel> m_time;
+    std::shared_ptr<UILabel> m_date;
+    std::shared_ptr<UIView> m_dimming;
+    id m_application;
+    id m_notificationList;
+    id m_mediaPage;
+    std::shared_ptr<UIView> m_mediaPageView;
 };

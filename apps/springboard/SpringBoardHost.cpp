@@ -1,11 +1,18 @@
 #include "apps/springboard/SpringBoardHost.h"
 
 #include "apps/springboard/LockScreen.h"
+#include "apps/springboard/NowPlayingCommands.h"
+#include "platform/mediaremote/DemoMusicApp.h"
+#include "platform/mediaremote/NowPlayingService.h"
 #include "platform/corefoundation/CFPreferences.h"
 #include "platform/device/DeviceRoot.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/SystemLog.h"
+#include "platform/objc/Runtime.h"
+#include "platform/render/DumpSections.h"
 #include "platform/render/Renderer.h"
+#include "platform/springboard/LockScreenClasses.h"
+#include "platform/springboard/SBDeviceLockController.h"
 #include "platform/render/ViewDump.h"
 #include "platform/substrate/MobileSubstrate.h"
 #include "platform/uikit/UIDevice.h"
@@ -13,6 +20,7 @@
 #include "platform/uikit/UIWindow.h"
 
 #include <algorithm>
+#include <set>
 #include <cmath>
 #include <fstream>
 #include <iostream>
@@ -88,8 +96,13 @@ void SpringBoardHost::boot() {
     if (m_booted)
         return;
     m_booted = true;
-    // The substrate loads extensions before the application object exists,
+    // The process's own classes exist before anything is loaded into it; the
+    // substrate then loads extensions before the application object exists,
     // so their initialisers see every class the process starts with.
+    std::set<std::string> omitted(m_options.omittedClasses.begin(), m_options.omittedClasses.end());
+    LockScreenClasses::registerAll(omitted);
+    if (m_passcodeLocked && objc_getClass("SBDeviceLockController"))
+        SBDeviceLockController::sharedController()->setPasscodeLocked(true);
     auto loaded = MobileSubstrate::loadExtensionsForBundleIdentifier(kSpringBoardBundleIdentifier);
     for (const auto& extension : loaded.loaded)
         m_loadedExtensions.push_back(extension.name);
@@ -122,9 +135,13 @@ Json SpringBoardHost::dump() const {
     for (const auto& name : m_loadedExtensions)
         extensions.push(name);
     json.set("extensions", std::move(extensions));
+    json.set("lockScreen", m_lockScreen ? m_lockScreen->dump() : Json());
+    json.set("nowPlaying", nowPlayingDumpSection());
     json.set("window", ViewDump::dumpView(window()));
     for (const auto& [name, section] : m_sections)
         json.set(name, section());
+    for (auto& [name, section] : DumpSections::shared().collect())
+        json.set(name, std::move(section));
     Json log = Json::array();
     for (const auto& line : SystemLog::shared().lines())
         log.push(line.source + ": " + line.text);
@@ -200,6 +217,7 @@ void SpringBoardHost::registerCommands(Scenario& scenario) {
             return "bad duration '" + line.arguments[0] + "'";
         requireBoot();
         loop.runFor(*seconds);
+        m_lockScreen->updateClock();
         return std::nullopt;
     }});
 
@@ -217,6 +235,7 @@ void SpringBoardHost::registerCommands(Scenario& scenario) {
         if (!p)
             return "bad coordinates";
         requireBoot();
+        m_lockScreen->noteUserTouch();
         window()->touchDown(*p);
         loop.runUntilIdle();
         return std::nullopt;
@@ -251,6 +270,7 @@ void SpringBoardHost::registerCommands(Scenario& scenario) {
         if (!p)
             return "bad coordinates";
         requireBoot();
+        m_lockScreen->noteUserTouch();
         window()->touchDown(*p);
         loop.runFor(kTapDuration);
         window()->touchUp(*p);
@@ -266,6 +286,7 @@ void SpringBoardHost::registerCommands(Scenario& scenario) {
         if (!seconds)
             return "bad duration '" + line.arguments[2] + "'";
         requireBoot();
+        m_lockScreen->noteUserTouch();
         window()->touchDown(*p);
         loop.runFor(*seconds);
         window()->touchUp(*p);
@@ -283,6 +304,7 @@ void SpringBoardHost::registerCommands(Scenario& scenario) {
             return "bad duration '" + line.arguments[4] + "'";
         requireBoot();
         auto steps = std::max(1, static_cast<int>(std::ceil(*seconds / kTouchSampleInterval)));
+        m_lockScreen->noteUserTouch();
         window()->touchDown(*from);
         for (int i = 1; i <= steps; ++i) {
             loop.runFor(*seconds / steps);
@@ -290,6 +312,36 @@ void SpringBoardHost::registerCommands(Scenario& scenario) {
             window()->touchMove({from->x + (to->x - from->x) * t, from->y + (to->y - from->y) * t});
         }
         window()->touchUp(*to);
+        loop.runUntilIdle();
+        return std::nullopt;
+    }});
+
+    registerNowPlayingCommands(scenario);
+    scenario.addCommand("playlist", {"playlist demo", 1, 1, [&loop](const Scenario::Line& line)
+                                         -> std::optional<std::string> {
+        if (line.arguments[0] != "demo")
+            return "the only playlist is demo";
+        auto app = std::dynamic_pointer_cast<DemoMusicApp>(NowPlayingService::shared().source());
+        if (!app)
+            return "the now-playing source is not the demo application";
+        app->setQueue(DemoMusicApp::demoPlaylist());
+        loop.runUntilIdle();
+        return std::nullopt;
+    }});
+
+    scenario.addCommand("passcode", {"passcode on|off", 1, 1, [this](const Scenario::Line& line)
+                                         -> std::optional<std::string> {
+        if (line.arguments[0] != "on" && line.arguments[0] != "off")
+            return "passcode is on or off";
+        m_passcodeLocked = line.arguments[0] == "on";
+        if (m_booted && objc_getClass("SBDeviceLockController"))
+            SBDeviceLockController::sharedController()->setPasscodeLocked(m_passcodeLocked);
+        return std::nullopt;
+    }});
+    scenario.addCommand("media-page", {"media-page", 0, 0, [this, &loop](const Scenario::Line&)
+                                           -> std::optional<std::string> {
+        requireBoot();
+        m_lockScreen->rebuildMediaControlsPage();
         loop.runUntilIdle();
         return std::nullopt;
     }});

@@ -49,6 +49,7 @@ private:
     std::shared_ptr<ManualClock> m_clock;
     UIDeviceProfile m_profile;
     bool m_booted = false;
+    bool m_passcodeLocked = false;
     std::unique_ptr<LockScreen> m_lockScreen;
     std::vector<std::string> m_loadedExtensions;
     std::vector<std::pair<std::string, std::function<Json()>>> m_sections;

@@ -229,10 +229,16 @@ PropertyListFile::Contents PropertyListFile::read(const std::filesystem::path& p
         contents.status = Status::TooLarge;
         return contents;
     }
-    // One byte more than allowed, to notice a file that grew since fstat.
-    std::vector<std::uint8_t> bytes(kMaximumBytes + 1);
+    // Room for one byte more than fstat saw, so a file that grew since is
+    // noticed; reading stops one byte past the limit, which refuses it.
+    std::vector<std::uint8_t> bytes(static_cast<size_t>(info.st_size) + 1);
     size_t filled = 0;
-    while (filled < bytes.size()) {
+    for (;;) {
+        if (filled == bytes.size()) {
+            if (bytes.size() > kMaximumBytes)
+                break;
+            bytes.resize(std::min(bytes.size() * 2, kMaximumBytes + 1));
+        }
         ssize_t result = ::read(fd, bytes.data() + filled, bytes.size() - filled);
         if (result < 0 && errno == EINTR)
             continue;

@@ -87,11 +87,17 @@ CGContextRef CGContextCreateImageContext(std::size_t pixelWidth, std::size_t pix
     return context;
 }
 
-void* CGBitmapContextGetData(const CGContextRef& c) { return c ? c->data() : nullptr; }
+void* CGBitmapContextGetData(const CGContextRef& c) {
+    return c ? c->data() : nullptr;
+}
 
-std::size_t CGBitmapContextGetWidth(const CGContextRef& c) { return c ? c->bitmap().width : 0; }
+std::size_t CGBitmapContextGetWidth(const CGContextRef& c) {
+    return c ? c->bitmap().width : 0;
+}
 
-std::size_t CGBitmapContextGetHeight(const CGContextRef& c) { return c ? c->bitmap().height : 0; }
+std::size_t CGBitmapContextGetHeight(const CGContextRef& c) {
+    return c ? c->bitmap().height : 0;
+}
 
 std::size_t CGBitmapContextGetBytesPerRow(const CGContextRef& c) {
     return c ? c->bitmap().bytesPerRow : 0;

@@ -6,7 +6,6 @@
 #include "platform/graphics/CGContext.h"
 
 #include <cairo.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <memory>

@@ -73,7 +73,9 @@ std::uint32_t loadWord(const std::uint8_t* bytes) {
     return word;
 }
 
-void storeWord(std::uint8_t* bytes, std::uint32_t word) { std::memcpy(bytes, &word, sizeof word); }
+void storeWord(std::uint8_t* bytes, std::uint32_t word) {
+    std::memcpy(bytes, &word, sizeof word);
+}
 
 } // namespace
 
@@ -109,13 +111,15 @@ CGContext::CGContext(const Bitmap& bitmap) : m_bitmap(bitmap) {
     if (m_bitmap.redFirst)
         m_surface.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
     else
-        m_surface.reset(cairo_image_surface_create_for_data(m_bitmap.external,
-                                                            CAIRO_FORMAT_ARGB32, width, height,
-                                                            static_cast<int>(m_bitmap.bytesPerRow)));
+        m_surface.reset(
+            cairo_image_surface_create_for_data(m_bitmap.external, CAIRO_FORMAT_ARGB32, width,
+                                                height, static_cast<int>(m_bitmap.bytesPerRow)));
     m_cairo = cairo_create(m_surface.get());
 }
 
-CGContext::~CGContext() { cairo_destroy(m_cairo); }
+CGContext::~CGContext() {
+    cairo_destroy(m_cairo);
+}
 
 CGContextRef CGContext::create(const Bitmap& bitmap) {
     auto context = makeObject<CGContext>(bitmap);
@@ -216,8 +220,7 @@ CGImageRef CGContext::snapshot() {
             std::memcpy(to, from, rowBytes);
         } else {
             for (std::size_t x = 0; x < m_bitmap.width; ++x, from += 4)
-                storeWord(to + 4 * x, std::uint32_t(from[3]) << 24 |
-                                          std::uint32_t(from[0]) << 16 |
+                storeWord(to + 4 * x, std::uint32_t(from[3]) << 24 | std::uint32_t(from[0]) << 16 |
                                           std::uint32_t(from[1]) << 8 | from[2]);
         }
         if (m_bitmap.opaque) {
@@ -305,7 +308,8 @@ void CGContext::clipToMask(const CGImageRef& mask, const cairo_matrix_t& pixelTo
     cairo_surface_t* target = cairo_get_target(m_cairo);
     int deviceWidth = cairo_image_surface_get_width(target);
     int deviceHeight = cairo_image_surface_get_height(target);
-    cairo_surface_t* coverage = cairo_image_surface_create(CAIRO_FORMAT_A8, deviceWidth, deviceHeight);
+    cairo_surface_t* coverage =
+        cairo_image_surface_create(CAIRO_FORMAT_A8, deviceWidth, deviceHeight);
     std::shared_ptr<cairo_surface_t> combined(coverage, cairo_surface_destroy);
     if (!invertible(pixelToDevice)) {
         // An empty rectangle lets nothing through.
@@ -392,7 +396,9 @@ CairoSurfacePtr CGImageCreateCairoSurface(const CGImageRef& image) {
     return surface;
 }
 
-cairo_t* CGContextGetCairo(const CGContextRef& c) { return c ? c->cairo() : nullptr; }
+cairo_t* CGContextGetCairo(const CGContextRef& c) {
+    return c ? c->cairo() : nullptr;
+}
 
 void CGContextSaveGState(const CGContextRef& c) {
     if (c)
@@ -467,8 +473,7 @@ void CGContextAddLineToPoint(const CGContextRef& c, CGFloat x, CGFloat y) {
 
 void CGContextAddArc(const CGContextRef& c, CGFloat x, CGFloat y, CGFloat radius,
                      CGFloat startAngle, CGFloat endAngle, int clockwise) {
-    if (!c || c->state().degenerate || !finite({x, y, radius, startAngle, endAngle}) ||
-        radius < 0)
+    if (!c || c->state().degenerate || !finite({x, y, radius, startAngle, endAngle}) || radius < 0)
         return;
     cairo_t* cr = c->cairo();
     bool increasing = clockwise == 0;

@@ -33,8 +33,12 @@ constexpr CGSize CGSizeZero{};
 constexpr CGRect CGRectZero{};
 constexpr CGAffineTransform CGAffineTransformIdentity{};
 
-constexpr CGPoint CGPointMake(CGFloat x, CGFloat y) { return {x, y}; }
-constexpr CGSize CGSizeMake(CGFloat width, CGFloat height) { return {width, height}; }
+constexpr CGPoint CGPointMake(CGFloat x, CGFloat y) {
+    return {x, y};
+}
+constexpr CGSize CGSizeMake(CGFloat width, CGFloat height) {
+    return {width, height};
+}
 constexpr CGRect CGRectMake(CGFloat x, CGFloat y, CGFloat width, CGFloat height) {
     return {{x, y}, {width, height}};
 }
@@ -52,8 +56,12 @@ inline CGRect CGRectStandardize(CGRect r) {
     }
     return r;
 }
-inline CGFloat CGRectGetMinX(CGRect r) { return CGRectStandardize(r).origin.x; }
-inline CGFloat CGRectGetMinY(CGRect r) { return CGRectStandardize(r).origin.y; }
+inline CGFloat CGRectGetMinX(CGRect r) {
+    return CGRectStandardize(r).origin.x;
+}
+inline CGFloat CGRectGetMinY(CGRect r) {
+    return CGRectStandardize(r).origin.y;
+}
 inline CGFloat CGRectGetMaxX(CGRect r) {
     r = CGRectStandardize(r);
     return r.origin.x + r.size.width;
@@ -70,9 +78,15 @@ inline CGFloat CGRectGetMidY(CGRect r) {
     r = CGRectStandardize(r);
     return r.origin.y + r.size.height / 2;
 }
-inline CGFloat CGRectGetWidth(CGRect r) { return std::fabs(r.size.width); }
-inline CGFloat CGRectGetHeight(CGRect r) { return std::fabs(r.size.height); }
-inline bool CGRectIsEmpty(CGRect r) { return r.size.width == 0 || r.size.height == 0; }
+inline CGFloat CGRectGetWidth(CGRect r) {
+    return std::fabs(r.size.width);
+}
+inline CGFloat CGRectGetHeight(CGRect r) {
+    return std::fabs(r.size.height);
+}
+inline bool CGRectIsEmpty(CGRect r) {
+    return r.size.width == 0 || r.size.height == 0;
+}
 
 // Minimum edges inside, maximum edges outside.
 inline bool CGRectContainsPoint(CGRect r, CGPoint p) {

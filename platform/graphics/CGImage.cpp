@@ -50,17 +50,25 @@ std::string CGImage::contentHash() const {
     return text;
 }
 
-std::size_t CGImageGetWidth(const CGImageRef& image) { return image ? image->width() : 0; }
+std::size_t CGImageGetWidth(const CGImageRef& image) {
+    return image ? image->width() : 0;
+}
 
-std::size_t CGImageGetHeight(const CGImageRef& image) { return image ? image->height() : 0; }
+std::size_t CGImageGetHeight(const CGImageRef& image) {
+    return image ? image->height() : 0;
+}
 
 std::size_t CGImageGetBytesPerRow(const CGImageRef& image) {
     return image ? image->bytesPerRow() : 0;
 }
 
-std::size_t CGImageGetBitsPerComponent(const CGImageRef& image) { return image ? 8 : 0; }
+std::size_t CGImageGetBitsPerComponent(const CGImageRef& image) {
+    return image ? 8 : 0;
+}
 
-std::size_t CGImageGetBitsPerPixel(const CGImageRef& image) { return image ? 32 : 0; }
+std::size_t CGImageGetBitsPerPixel(const CGImageRef& image) {
+    return image ? 32 : 0;
+}
 
 CGImageAlphaInfo CGImageGetAlphaInfo(const CGImageRef& image) {
     return image ? image->alphaInfo() : kCGImageAlphaNone;

@@ -20,13 +20,11 @@ enum CGImageAlphaInfo : std::uint32_t {
 };
 
 // Bitmap info: the alpha info in the low bits, the byte order above it.
-enum : std::uint32_t {
-    kCGBitmapAlphaInfoMask = 0x1F,
-    kCGBitmapByteOrderMask = 0x7000,
-    kCGBitmapByteOrderDefault = 0,
-    kCGBitmapByteOrder32Little = 2 << 12,
-    kCGBitmapByteOrder32Big = 4 << 12,
-};
+constexpr std::uint32_t kCGBitmapAlphaInfoMask = 0x1F;
+constexpr std::uint32_t kCGBitmapByteOrderMask = 0x7000;
+constexpr std::uint32_t kCGBitmapByteOrderDefault = 0;
+constexpr std::uint32_t kCGBitmapByteOrder32Little = 2 << 12;
+constexpr std::uint32_t kCGBitmapByteOrder32Big = 4 << 12;
 
 class CGImage;
 using CGImageRef = std::shared_ptr<const CGImage>;
@@ -60,8 +58,8 @@ public:
 protected:
     CGImage(std::size_t width, std::size_t height, std::size_t bytesPerRow,
             std::vector<std::uint8_t> pixels, CGImageAlphaInfo alphaInfo)
-        : m_width(width), m_height(height), m_bytesPerRow(bytesPerRow),
-          m_pixels(std::move(pixels)), m_alphaInfo(alphaInfo) {}
+        : m_width(width), m_height(height), m_bytesPerRow(bytesPerRow), m_pixels(std::move(pixels)),
+          m_alphaInfo(alphaInfo) {}
 
 private:
     std::size_t m_width;

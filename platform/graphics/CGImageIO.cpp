@@ -2,13 +2,12 @@
 
 #include "platform/graphics/CGCairo.h"
 
-#include <png.h>
-#include <turbojpeg.h>
-
 #include <bit>
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <png.h>
+#include <turbojpeg.h>
 
 namespace {
 
@@ -109,9 +108,9 @@ CGImageDecodeResult decodePNG(std::span<const std::uint8_t> bytes) {
             std::memcpy(&pixels[i], &word, 4);
         }
     }
-    CGImageRef result = CGImage::create(width, height, stride, std::move(pixels),
-                                        hasAlpha ? kCGImageAlphaPremultipliedFirst
-                                                 : kCGImageAlphaNoneSkipFirst);
+    CGImageRef result =
+        CGImage::create(width, height, stride, std::move(pixels),
+                        hasAlpha ? kCGImageAlphaPremultipliedFirst : kCGImageAlphaNoneSkipFirst);
     return {result, result ? CGImageDecodeFailure::None : CGImageDecodeFailure::Malformed};
 }
 
@@ -148,9 +147,8 @@ CGImageDecodeResult decodeJPEG(std::span<const std::uint8_t> bytes) {
         return {nullptr, CGImageDecodeFailure::Malformed};
     for (std::size_t i = 0; i < pixels.size(); i += 4)
         pixels[i + (kLittleEndian ? 3 : 0)] = 255;
-    CGImageRef result =
-        CGImage::create(std::size_t(width), std::size_t(height), stride, std::move(pixels),
-                        kCGImageAlphaNoneSkipFirst);
+    CGImageRef result = CGImage::create(std::size_t(width), std::size_t(height), stride,
+                                        std::move(pixels), kCGImageAlphaNoneSkipFirst);
     return {result, result ? CGImageDecodeFailure::None : CGImageDecodeFailure::Malformed};
 }
 

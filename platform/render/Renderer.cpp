@@ -1,10 +1,10 @@
 #include "platform/render/Renderer.h"
 
 #include "platform/foundation/NSRunLoop.h"
-#include "platform/graphics/CGBitmapContext.h"
 #include "platform/graphics/CGCairo.h"
 #include "platform/graphics/CGImageIO.h"
 #include "platform/uikit/UIButton.h"
+#include "platform/uikit/UIGraphics.h"
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UIImageView.h"
 #include "platform/uikit/UILabel.h"
@@ -254,14 +254,13 @@ CGImageRef Renderer::render(const std::shared_ptr<UIView>& root, CGFloat scale) 
     if (!root)
         return nullptr;
     CGSize size = root->bounds().size;
-    auto width = static_cast<size_t>(std::lround(size.width * scale));
-    auto height = static_cast<size_t>(std::lround(size.height * scale));
-    if (width == 0 || height == 0 || width > 16384 || height > 16384)
+    if (!(size.width * scale >= 1) || !(size.height * scale >= 1) || size.width * scale > 16384 ||
+        size.height * scale > 16384)
         return nullptr;
-    CGContextRef context = CGBitmapContextCreate(width, height);
+    // An image context: y down, in points, at the scale asked for.
+    CGContextRef context = UIGraphicsCreateImageContext(size, false, scale);
     if (!context)
         return nullptr;
-    cairo_scale(context->cairo(), scale, scale);
     // The root is drawn at the origin whatever its frame says.
     cairo_translate(context->cairo(), -root->frame().origin.x, -root->frame().origin.y);
     drawView(*context, *root, scale, NSRunLoop::mainRunLoop().now());

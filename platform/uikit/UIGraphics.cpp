@@ -26,9 +26,13 @@ std::vector<Entry>& contextStack() {
 constexpr double kMaximumPixelSide = 16384;
 
 // Pixels for a length in points; a hair of rounding error never adds a pixel.
-double pixelsFor(CGFloat points, CGFloat scale) { return std::ceil(points * scale - 1e-9); }
+double pixelsFor(CGFloat points, CGFloat scale) {
+    return std::ceil(points * scale - 1e-9);
+}
 
-CGFloat effectiveScale(CGFloat scale) { return scale == 0 ? UIScreenMainScale() : scale; }
+CGFloat effectiveScale(CGFloat scale) {
+    return scale == 0 ? UIScreenMainScale() : scale;
+}
 
 } // namespace
 
@@ -38,7 +42,8 @@ CGContextRef UIGraphicsCreateImageContext(CGSize size, bool opaque, CGFloat scal
         return nullptr;
     double width = pixelsFor(size.width, scale);
     double height = pixelsFor(size.height, scale);
-    if (!(width >= 1 && width <= kMaximumPixelSide) || !(height >= 1 && height <= kMaximumPixelSide))
+    if (!(width >= 1 && width <= kMaximumPixelSide) ||
+        !(height >= 1 && height <= kMaximumPixelSide))
         return nullptr;
     return CGContextCreateImageContext(static_cast<std::size_t>(width),
                                        static_cast<std::size_t>(height), scale, opaque);
@@ -93,4 +98,6 @@ void UIGraphicsPopContext() {
         stack.pop_back();
 }
 
-std::size_t UIGraphicsGetContextStackDepth() { return contextStack().size(); }
+std::size_t UIGraphicsGetContextStackDepth() {
+    return contextStack().size();
+}

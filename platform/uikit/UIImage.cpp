@@ -13,7 +13,9 @@
 
 namespace {
 
-CGFloat sanitizedScale(CGFloat scale) { return std::isfinite(scale) && scale > 0 ? scale : 1; }
+CGFloat sanitizedScale(CGFloat scale) {
+    return std::isfinite(scale) && scale > 0 ? scale : 1;
+}
 
 // The scale a file name claims: "name@2x.png" is 2, "name@3x.png" is 3.
 CGFloat scaleOfFileName(const std::filesystem::path& path) {
@@ -79,8 +81,7 @@ bool swapsSides(UIImageOrientation orientation) {
 
 } // namespace
 
-UIImage::UIImage(CGImageRef image, CGSize pixelSize, CGFloat scale,
-                 UIImageOrientation orientation)
+UIImage::UIImage(CGImageRef image, CGSize pixelSize, CGFloat scale, UIImageOrientation orientation)
     : m_image(std::move(image)), m_pixelSize(pixelSize), m_scale(scale),
       m_orientation(orientation) {}
 
@@ -124,8 +125,8 @@ std::shared_ptr<UIImage> UIImage::imageWithContentsOfFile(std::string_view devic
         long screenScale = std::lround(UIScreenMainScale());
         for (long scale = std::min(screenScale, 3L); scale >= 2; --scale) {
             std::filesystem::path variant = *hostPath;
-            variant.replace_filename(hostPath->stem().string() + "@" + std::to_string(scale) +
-                                     "x" + hostPath->extension().string());
+            variant.replace_filename(hostPath->stem().string() + "@" + std::to_string(scale) + "x" +
+                                     hostPath->extension().string());
             candidates.push_back(variant);
         }
     }
@@ -167,9 +168,13 @@ void UIImage::drawInRect(CGRect rect) const {
     context->drawImage(m_image, pixelToUser);
 }
 
-void UIImage::drawAtPoint(CGPoint point) const { drawInRect({point, size()}); }
+void UIImage::drawAtPoint(CGPoint point) const {
+    drawInRect({point, size()});
+}
 
-std::string UIImage::contentHash() const { return m_image ? m_image->contentHash() : ""; }
+std::string UIImage::contentHash() const {
+    return m_image ? m_image->contentHash() : "";
+}
 
 CFData UIImagePNGRepresentation(const std::shared_ptr<UIImage>& image) {
     return image ? CGImageCreatePNGData(image->CGImage()) : nullptr;

@@ -15,13 +15,13 @@
 // How an image's bitmap is turned for display, with the platform's values.
 enum UIImageOrientation : int {
     UIImageOrientationUp = 0,
-    UIImageOrientationDown = 1,            // turned 180 degrees
-    UIImageOrientationLeft = 2,            // turned 90 degrees counterclockwise
-    UIImageOrientationRight = 3,           // turned 90 degrees clockwise
-    UIImageOrientationUpMirrored = 4,      // flipped left to right
-    UIImageOrientationDownMirrored = 5,    // flipped top to bottom
-    UIImageOrientationLeftMirrored = 6,    // flipped across the main diagonal
-    UIImageOrientationRightMirrored = 7,   // flipped across the other diagonal
+    UIImageOrientationDown = 1,          // turned 180 degrees
+    UIImageOrientationLeft = 2,          // turned 90 degrees counterclockwise
+    UIImageOrientationRight = 3,         // turned 90 degrees clockwise
+    UIImageOrientationUpMirrored = 4,    // flipped left to right
+    UIImageOrientationDownMirrored = 5,  // flipped top to bottom
+    UIImageOrientationLeftMirrored = 6,  // flipped across the main diagonal
+    UIImageOrientationRightMirrored = 7, // flipped across the other diagonal
 };
 
 // An image: a bitmap (or none), a scale from points to pixels and an
@@ -41,9 +41,9 @@ public:
     static std::shared_ptr<UIImage> imageWithData(std::span<const std::uint8_t> bytes);
     static std::shared_ptr<UIImage> imageWithData(const CFData& data);
     // Nothing without a bitmap. A scale that is not positive counts as 1.
-    static std::shared_ptr<UIImage> imageWithCGImage(const CGImageRef& image, CGFloat scale = 1,
-                                                     UIImageOrientation orientation =
-                                                         UIImageOrientationUp);
+    static std::shared_ptr<UIImage>
+    imageWithCGImage(const CGImageRef& image, CGFloat scale = 1,
+                     UIImageOrientation orientation = UIImageOrientationUp);
     // An image of a size in points with no bitmap behind it, as images made
     // from other kinds of content are.
     static std::shared_ptr<UIImage> imageWithSize(CGSize size, CGFloat scale = 1);

@@ -7,7 +7,9 @@ namespace {
 std::atomic<double> mainScale{2.0};
 } // namespace
 
-double UIScreenMainScale() { return mainScale.load(std::memory_order_relaxed); }
+double UIScreenMainScale() {
+    return mainScale.load(std::memory_order_relaxed);
+}
 
 void UIScreenSetMainScale(double scale) {
     // A scale that could not size a bitmap is ignored.

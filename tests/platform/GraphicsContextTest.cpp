@@ -1,20 +1,20 @@
+#include "platform/GraphicsTestSupport.h"
 #include "platform/graphics/CGBitmapContext.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/uikit/UIGraphics.h"
 #include "platform/uikit/UIImage.h"
 
-#include "platform/GraphicsTestSupport.h"
-
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <numbers>
 
 namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-bool isPainted(Pixel p) { return p.a != 0; }
+bool isPainted(Pixel p) {
+    return p.a != 0;
+}
 
 // A UIKit-style context (y down, origin top-left) of size points at scale 1.
 CGContextRef kitContext(double width, double height, double scale = 1) {
@@ -568,9 +568,8 @@ TEST(GraphicsBitmapContextTest, CallerContentAndDirectWritesSurviveDrawing) {
         buffer[i + 1] = 255; // opaque green, red first
         buffer[i + 3] = 255;
     }
-    CGContextRef context =
-        CGBitmapContextCreate(buffer.data(), 4, 2, 8, 16, CGColorSpaceCreateDeviceRGB(),
-                              kCGImageAlphaPremultipliedLast);
+    CGContextRef context = CGBitmapContextCreate(
+        buffer.data(), 4, 2, 8, 16, CGColorSpaceCreateDeviceRGB(), kCGImageAlphaPremultipliedLast);
     ASSERT_TRUE(context);
     CGContextSetFillColorWithColor(context, UIColor::redColor());
     CGContextFillRect(context, {{0, 0}, {1, 2}});

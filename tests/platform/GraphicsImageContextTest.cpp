@@ -1,15 +1,13 @@
+#include "platform/GraphicsTestSupport.h"
 #include "platform/foundation/SystemLog.h"
 #include "platform/graphics/CGBitmapContext.h"
 #include "platform/uikit/UIGraphics.h"
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UIScreenScale.h"
 
-#include "platform/GraphicsTestSupport.h"
-
-#include <gtest/gtest.h>
-
 #include <barrier>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <thread>
 
 namespace {
@@ -153,10 +151,8 @@ TEST_F(GraphicsImageContextTest, EndingOrPoppingAnEmptyStackIsHarmless) {
 }
 
 TEST_F(GraphicsImageContextTest, ImpossibleSizesStillBalanceBeginAndEnd) {
-    const CGSize sizes[] = {{0, 10},          {10, 0},
-                            {-1, 10},         {std::nan(""), 1},
-                            {INFINITY, 1},    {16385, 1},
-                            {1, 20000}};
+    const CGSize sizes[] = {{0, 10},       {10, 0},    {-1, 10},  {std::nan(""), 1},
+                            {INFINITY, 1}, {16385, 1}, {1, 20000}};
     for (CGSize size : sizes) {
         SystemLog::shared().clear();
         UIGraphicsBeginImageContext({1, 1});
@@ -194,8 +190,8 @@ TEST_F(GraphicsImageContextTest, EachThreadHasItsOwnStack) {
         std::shared_ptr<UIImage> image = UIGraphicsGetImageFromCurrentImageContext();
         UIGraphicsEndImageContext();
         *ok = sawEmptyStack && UIGraphicsGetCurrentContext() == nullptr && image &&
-              UIGraphicsGetContextStackDepth() == 0 && pixelAt(image->CGImage(), 1, 1) == expected &&
-              mine != nullptr;
+              UIGraphicsGetContextStackDepth() == 0 &&
+              pixelAt(image->CGImage(), 1, 1) == expected && mine != nullptr;
     };
     bool redOk = false, blueOk = false;
     std::thread red(work, UIColor::redColor(), kRed, &redOk);

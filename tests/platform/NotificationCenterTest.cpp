@@ -394,6 +394,7 @@ TEST_F(DistributedCenterTest, ACallbackMayRemoveRegistrationsNotYetCalled) {
     NSRunLoop::mainRunLoop().runUntilIdle();
     EXPECT_EQ(m_recorder.deliveries.size(), 1u);
     EXPECT_TRUE(second.deliveries.empty());
+    CFNotificationCenterRemoveEveryObserver(center, &second);
 }
 
 TEST_F(DistributedCenterTest, APostFromAnotherThreadArrivesOnTheMainThread) {

@@ -1,18 +1,17 @@
+#include "platform/uikit/UIImage.h"
+
+#include "platform/GraphicsTestSupport.h"
 #include "platform/device/DeviceRoot.h"
 #include "platform/graphics/CGImageIO.h"
 #include "platform/uikit/UIGraphics.h"
-#include "platform/uikit/UIImage.h"
 #include "platform/uikit/UIScreenScale.h"
-
-#include "platform/GraphicsTestSupport.h"
-
-#include <gtest/gtest.h>
-#include <png.h>
-#include <turbojpeg.h>
 
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
+#include <png.h>
 #include <random>
+#include <turbojpeg.h>
 
 namespace fs = std::filesystem;
 
@@ -50,8 +49,8 @@ Bytes encodeJPEG(int width, int height, Pixel colour, bool pattern = false) {
     tjhandle handle = tjInitCompress();
     unsigned char* jpeg = nullptr;
     unsigned long size = 0;
-    EXPECT_EQ(tjCompress2(handle, rgb.data(), width, 0, height, TJPF_RGB, &jpeg, &size,
-                          TJSAMP_444, 95, 0),
+    EXPECT_EQ(tjCompress2(handle, rgb.data(), width, 0, height, TJPF_RGB, &jpeg, &size, TJSAMP_444,
+                          95, 0),
               0);
     Bytes out(jpeg, jpeg + size);
     tjFree(jpeg);
@@ -117,7 +116,9 @@ Bytes gradientRGBA(std::uint32_t width, std::uint32_t height) {
     return pixels;
 }
 
-CGImageDecodeFailure failureOf(const Bytes& bytes) { return CGImageDecode(bytes).failure; }
+CGImageDecodeFailure failureOf(const Bytes& bytes) {
+    return CGImageDecode(bytes).failure;
+}
 
 TEST(UIImageDecodeTest, PNGWithAlphaIsPremultiplied) {
     Bytes png = encodePNG(2, 1, PNG_FORMAT_RGBA, {255, 0, 0, 128, 0, 255, 0, 255});
@@ -178,7 +179,8 @@ TEST(UIImageDecodeLimitsTest, SixteenMebibytesOfBytesAndNotOneMore) {
 }
 
 TEST(UIImageDecodeLimitsTest, SidesOfUpTo8192Pixels) {
-    CGImageDecodeResult widest = CGImageDecode(encodePNG(8192, 1, PNG_FORMAT_RGBA, Bytes(8192 * 4, 7)));
+    CGImageDecodeResult widest =
+        CGImageDecode(encodePNG(8192, 1, PNG_FORMAT_RGBA, Bytes(8192 * 4, 7)));
     ASSERT_TRUE(widest.image);
     EXPECT_EQ(CGImageGetWidth(widest.image), 8192u);
 
@@ -225,8 +227,8 @@ TEST(UIImageDecodeLimitsTest, EveryTruncationGivesNoImage) {
 TEST(UIImageDecodeLimitsTest, GarbageGivesNoImage) {
     std::mt19937 random(1234);
     std::uniform_int_distribution<int> byte(0, 255);
-    for (Bytes prefix : {Bytes{}, Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'},
-                         Bytes{0xFF, 0xD8, 0xFF}}) {
+    for (Bytes prefix :
+         {Bytes{}, Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, Bytes{0xFF, 0xD8, 0xFF}}) {
         for (int round = 0; round < 50; ++round) {
             Bytes bytes = prefix;
             for (int i = 0; i < 300; ++i)
@@ -275,13 +277,13 @@ TEST(UIImageTest, SizeIsInPointsAndTurnedByTheOrientation) {
     CGImageRef bitmap = solidImage(4, 2, kRed);
     EXPECT_EQ(UIImage::imageWithCGImage(bitmap, 2)->size(), CGSizeMake(2, 1));
     EXPECT_EQ(UIImage::imageWithCGImage(bitmap, 0)->scale(), 1) << "no scale counts as 1";
-    for (UIImageOrientation turned : {UIImageOrientationLeft, UIImageOrientationRight,
-                                      UIImageOrientationLeftMirrored,
-                                      UIImageOrientationRightMirrored})
+    for (UIImageOrientation turned :
+         {UIImageOrientationLeft, UIImageOrientationRight, UIImageOrientationLeftMirrored,
+          UIImageOrientationRightMirrored})
         EXPECT_EQ(UIImage::imageWithCGImage(bitmap, 2, turned)->size(), CGSizeMake(1, 2));
-    for (UIImageOrientation upright : {UIImageOrientationUp, UIImageOrientationDown,
-                                       UIImageOrientationUpMirrored,
-                                       UIImageOrientationDownMirrored})
+    for (UIImageOrientation upright :
+         {UIImageOrientationUp, UIImageOrientationDown, UIImageOrientationUpMirrored,
+          UIImageOrientationDownMirrored})
         EXPECT_EQ(UIImage::imageWithCGImage(bitmap, 2, upright)->size(), CGSizeMake(2, 1));
 }
 
@@ -372,7 +374,8 @@ TEST(UIImageTest, MaskFillAndDownMirroredGiveAnUprightSilhouette) {
     UIGraphicsEndImageContext();
     for (std::size_t y = 0; y < side; ++y)
         for (std::size_t x = 0; x < side; ++x)
-            EXPECT_EQ(pixelAt(shown->CGImage(), x, y), shape[y * side + x] == kClear ? kClear : kWhite)
+            EXPECT_EQ(pixelAt(shown->CGImage(), x, y),
+                      shape[y * side + x] == kClear ? kClear : kWhite)
                 << x << ", " << y;
 }
 
@@ -408,8 +411,7 @@ TEST(UIImageTest, PNGRoundTripKeepsThePixels) {
     EXPECT_TRUE(near(pixelAt(decoded->CGImage(), 2, 0), {64, 0, 32, 128}, 1));
 
     CGImageRef opaque = imageFromPixels(2, 1, {kGreen, {1, 2, 3, 255}}, true);
-    std::shared_ptr<UIImage> opaqueDecoded =
-        UIImage::imageWithData(CGImageCreatePNGData(opaque));
+    std::shared_ptr<UIImage> opaqueDecoded = UIImage::imageWithData(CGImageCreatePNGData(opaque));
     ASSERT_TRUE(opaqueDecoded);
     EXPECT_TRUE(opaqueDecoded->CGImage()->isOpaque()) << "written without alpha";
     EXPECT_EQ(opaqueDecoded->contentHash(), opaque->contentHash());
@@ -433,7 +435,8 @@ protected:
     }
 
     void writeImage(const std::string& name, CGImageRef image) {
-        ASSERT_TRUE(UIImageWritePNGToFile(UIImage::imageWithCGImage(image), m_root / "Library" / name));
+        ASSERT_TRUE(
+            UIImageWritePNGToFile(UIImage::imageWithCGImage(image), m_root / "Library" / name));
     }
     void writeBytes(const std::string& name, const Bytes& bytes) {
         std::ofstream(m_root / "Library" / name, std::ios::binary)

@@ -1,0 +1,28 @@
+#include "platform/springboard/SBMediaController.h"
+
+#include "platform/mediaremote/NowPlayingService.h"
+#include "platform/springboard/SBApplication.h"
+
+Class SBMediaController::registerClass() {
+    SBApplication::registerClass();
+    Class cls = objc_registerClass("SBMediaController");
+    class_addMethod<id>(object_getClass(cls), "sharedInstance",
+                        [](const id&, const SEL&) -> id { return sharedInstance(); });
+    class_addMethod<id>(cls, "nowPlayingApplication", [](const id& self, const SEL&) -> id {
+        auto controller = std::dynamic_pointer_cast<SBMediaController>(self);
+        return controller ? controller->nowPlayingApplication() : nullptr;
+    });
+    return cls;
+}
+
+std::shared_ptr<SBMediaController> SBMediaController::sharedInstance() {
+    static std::shared_ptr<SBMediaController> controller = makeObject<SBMediaController>();
+    return controller;
+}
+
+id SBMediaController::nowPlayingApplication() const {
+    auto bundleIdentifier = NowPlayingService::shared().nowPlayingApplicationBundleIdentifier();
+    if (!bundleIdentifier)
+        return nullptr;
+    return SBApplication::create(*bundleIdentifier);
+}
