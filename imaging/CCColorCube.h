@@ -118,4 +118,8 @@ private:
                                        const UIColorRef& avoidColor, unsigned long count);
 
     std::array<CCCubeCell, kCCColorCubeCellCount> m_cells{};
+    // The counting loop's working copy of the cells: red, green and blue sums
+    // and the count, side by side for vector additions. The cells are filled
+    // from it when counting ends.
+    alignas(32) std::array<double, 4 * kCCColorCubeCellCount> m_sums{};
 };

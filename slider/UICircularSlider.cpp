@@ -44,7 +44,9 @@ CGFloat angleBetweenThreePoints(CGPoint centerPoint, CGPoint p1, CGPoint p2) {
     return static_cast<CGFloat>(std::atan2(sine, cosine));
 }
 
-UICircularSlider::UICircularSlider() { registerClass(); }
+UICircularSlider::UICircularSlider() {
+    registerClass();
+}
 
 // Recognisers deliver their actions through the runtime, so the two actions
 // must be methods of a class the runtime knows by the control's name.
@@ -69,7 +71,9 @@ std::shared_ptr<UIView> UICircularSlider::initWithFrame(CGRect frame) {
     return view;
 }
 
-void UICircularSlider::awakeFromNib() { setup(); }
+void UICircularSlider::awakeFromNib() {
+    setup();
+}
 
 void UICircularSlider::setup() {
     setValue(0);
@@ -126,7 +130,9 @@ void UICircularSlider::setMaximumValue(float maximumValue) {
 
 namespace {
 // isEqual: sent to a nil colour answers NO, so only two equal colours match.
-bool sameColor(const UIColorRef& a, const UIColorRef& b) { return a && b && *a == *b; }
+bool sameColor(const UIColorRef& a, const UIColorRef& b) {
+    return a && b && *a == *b;
+}
 } // namespace
 
 void UICircularSlider::setMinimumTrackTintColor(const UIColorRef& color) {
@@ -209,6 +215,7 @@ CGPoint UICircularSlider::drawPieTrack(float track, CGPoint center, CGFloat radi
 // Read on every draw, after a synchronise, so a new "radius" shows at the next
 // redraw without any notification.
 CGFloat UICircularSlider::thumbRadius() {
+    SettingsStore::synchronize();
     auto stored = SettingsStore::intValue("radius");
     return stored ? static_cast<CGFloat>(*stored) : kDefaultThumbRadius;
 }

@@ -20,7 +20,10 @@ std::optional<Scenario::Line> Scenario::parseLine(const std::string& text, int n
     size_t restStart = std::string::npos;
     for (size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
-        if (!quoted && c == '#' && !inWord)
+        // A '#' opens a comment at the start of a line or before a blank;
+        // elsewhere it is text, so colours like #FF8000 need no quotes.
+        if (!quoted && c == '#' && !inWord &&
+            (words.empty() || i + 1 == text.size() || text[i + 1] == ' ' || text[i + 1] == '\t'))
             break;
         if (c == '"') {
             quoted = !quoted;

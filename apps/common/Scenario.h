@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-// A scenario: a text file of commands, one a line, '#' starting a comment.
+// A scenario: a text file of commands, one a line. '#' starts a comment at the
+// start of a line or when a blank follows it ("# like this"); "#FF8000" is a
+// word.
 // Hosts register their commands; running stops at the first line that fails,
 // naming the file and line.
 class Scenario {

@@ -126,6 +126,7 @@ std::shared_ptr<UIView> LockScreen::makeMediaControlsPage() {
     auto page = SBDashBoardMediaControlsViewController::alloc();
     m_mediaPage = page->initWithMediaControlsViewController(
         MPUSystemMediaControlsViewController::create());
+    m_mediaPages.push_back(m_mediaPage);
     return viewOf(m_mediaPage);
 }
 
@@ -159,6 +160,8 @@ void LockScreen::noteUserTouch() {
 Json LockScreen::dump() const {
     Json json = Json::object();
     json.set("page", m_pages ? Json(m_pages->currentPage()) : Json());
+    if (auto paged = std::dynamic_pointer_cast<SBPagedScrollView>(m_pages))
+        json.set("pageCancelQueries", paged->cancelQueryCount());
     if (auto list = std::dynamic_pointer_cast<SBDashBoardNotificationListViewController>(
             m_notificationList)) {
         Json entry = Json::object();
@@ -167,13 +170,23 @@ Json LockScreen::dump() const {
         entry.set("transitions", list->transitionCount());
         json.set("notificationList", std::move(entry));
     }
-    if (auto page = std::dynamic_pointer_cast<UIViewController>(m_mediaPage)) {
+    Json pages = Json::array();
+    for (const auto& made : m_mediaPages) {
+        auto page = std::dynamic_pointer_cast<UIViewController>(made);
+        if (!page)
+            continue;
         Json entry = Json::object();
         auto view = page->isViewLoaded() ? page->view() : nullptr;
         entry.set("rootViewHidden", view ? Json(view->isHidden()) : Json());
-        entry.set("subviews", view ? Json(view->subviews().size()) : Json());
-        json.set("mediaControlsPage", std::move(entry));
+        Json subviews = Json::array();
+        if (view) {
+            for (const auto& subview : view->subviews())
+                subviews.push(subview->className());
+        }
+        entry.set("subviews", std::move(subviews));
+        pages.push(std::move(entry));
     }
+    json.set("mediaControlsPages", std::move(pages));
     if (objc_getClass("SBBacklightController")) {
         auto backlight = SBBacklightController::sharedInstance();
         Json entry = Json::object();

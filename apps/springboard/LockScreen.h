@@ -5,6 +5,7 @@
 #include "platform/render/Json.h"
 
 #include <memory>
+#include <vector>
 
 class UIWindow;
 class UIView;
@@ -52,4 +53,6 @@ private:
     id m_notificationList;
     id m_mediaPage;
     std::shared_ptr<UIView> m_mediaPageView;
+    // Every media-controls page made, the current one last.
+    std::vector<id> m_mediaPages;
 };

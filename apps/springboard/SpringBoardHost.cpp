@@ -4,6 +4,7 @@
 #include "apps/springboard/NowPlayingCommands.h"
 #include "platform/mediaremote/DemoMusicApp.h"
 #include "platform/mediaremote/NowPlayingService.h"
+#include "platform/corefoundation/CFNotificationCenter.h"
 #include "platform/corefoundation/CFPreferences.h"
 #include "platform/device/DeviceRoot.h"
 #include "platform/foundation/NSRunLoop.h"
@@ -336,6 +337,23 @@ void SpringBoardHost::registerCommands(Scenario& scenario) {
         m_passcodeLocked = line.arguments[0] == "on";
         if (m_booted && objc_getClass("SBDeviceLockController"))
             SBDeviceLockController::sharedController()->setPasscodeLocked(m_passcodeLocked);
+        return std::nullopt;
+    }});
+    scenario.addCommand("post", {"post NAME [KEY bool|int|real|string VALUE]", 1, 4,
+                                 [&loop](const Scenario::Line& line) -> std::optional<std::string> {
+        if (line.arguments.size() != 1 && line.arguments.size() != 4)
+            return "a user-info entry needs a key, a kind and a value";
+        CFDictionary info;
+        if (line.arguments.size() == 4) {
+            auto value = preferenceValue(line.arguments[2], line.arguments[3]);
+            if (!value)
+                return "bad value '" + line.arguments[3] + "' for kind '" + line.arguments[2] + "'";
+            info.emplace(line.arguments[1], *value);
+        }
+        CFNotificationCenterPostNotification(CFNotificationCenterGetDistributedCenter(),
+                                             line.arguments[0], nullptr,
+                                             line.arguments.size() == 4 ? &info : nullptr, true);
+        loop.runUntilIdle();
         return std::nullopt;
     }});
     scenario.addCommand("media-page", {"media-page", 0, 0, [this, &loop](const Scenario::Line&)

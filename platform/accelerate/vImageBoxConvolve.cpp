@@ -63,20 +63,20 @@ verticalGroup(const BoxJob& job, long firstRow, uint16_t* sums, uint16_t* interl
     // transposes in single instructions.
     long c = 0;
     for (; c + 2 <= columns; c += 2) {
-        u16x8 s = loadUnaligned<u16x8>(sums + c * 4);
+        u16x8 s = VIMAGE_LOAD(u16x8, sums + c * 4);
         u64x2 t[kRowsPerGroup];
         for (long k = 0; k < kRowsPerGroup; ++k) {
-            s += __builtin_convertvector(loadUnaligned<u8x8>(in[k] + c * 4), u16x8);
-            s -= __builtin_convertvector(loadUnaligned<u8x8>(out[k] + c * 4), u16x8);
+            s += __builtin_convertvector(VIMAGE_LOAD(u8x8, in[k] + c * 4), u16x8);
+            s -= __builtin_convertvector(VIMAGE_LOAD(u8x8, out[k] + c * 4), u16x8);
             t[k] = reinterpret_cast<u64x2>(s);
         }
-        storeUnaligned(sums + c * 4, s);
+        VIMAGE_STORE(u16x8, sums + c * 4, s);
         // Each pixel's slot receives its four rows side by side.
         uint16_t* slot = slots + c * kLanes;
-        storeUnaligned(slot, __builtin_shuffle(t[0], t[1], u64x2{0, 2}));
-        storeUnaligned(slot + 8, __builtin_shuffle(t[2], t[3], u64x2{0, 2}));
-        storeUnaligned(slot + kLanes, __builtin_shuffle(t[0], t[1], u64x2{1, 3}));
-        storeUnaligned(slot + kLanes + 8, __builtin_shuffle(t[2], t[3], u64x2{1, 3}));
+        VIMAGE_STORE(u64x2, slot, __builtin_shufflevector(t[0], t[1], 0, 2));
+        VIMAGE_STORE(u64x2, slot + 8, __builtin_shufflevector(t[2], t[3], 0, 2));
+        VIMAGE_STORE(u64x2, slot + kLanes, __builtin_shufflevector(t[0], t[1], 1, 3));
+        VIMAGE_STORE(u64x2, slot + kLanes + 8, __builtin_shufflevector(t[2], t[3], 1, 3));
     }
     for (; c < columns; ++c) {
         for (long k = 0; k < kRowsPerGroup; ++k) {
@@ -101,15 +101,11 @@ horizontalGroup(const BoxJob& job, const uint16_t* interleaved, uint8_t* const r
     const float reciprocal = 1.0f / static_cast<float>((2 * job.radiusY + 1) * box);
     const f32x16 scale = f32x16{} + reciprocal;
     const f32x16 half = f32x16{} + 0.5f;
-    auto slot = [&](long p) {
-        return __builtin_convertvector(loadUnaligned<u16x16>(interleaved + p * kLanes), i32x16);
-    };
-
     // Signed lanes: every instruction set converts them to and from float in
     // one step, and the box sums stay far below 2^31.
     i32x16 sum{};
     for (long p = 0; p < box; ++p)
-        sum += slot(p);
+        sum += __builtin_convertvector(VIMAGE_LOAD(u16x16, interleaved + p * kLanes), i32x16);
     for (long x = 0;; ++x) {
         const i32x16 mean =
             __builtin_convertvector(__builtin_convertvector(sum, f32x16) * scale + half, i32x16);
@@ -120,7 +116,9 @@ horizontalGroup(const BoxJob& job, const uint16_t* interleaved, uint8_t* const r
             std::memcpy(rows[k] + x * 4, reinterpret_cast<const uint8_t*>(&bytes) + k * 4, 4);
         if (x + 1 == width)
             break;
-        sum += slot(x + box) - slot(x);
+        const u16x16 entering = VIMAGE_LOAD(u16x16, interleaved + (x + box) * kLanes);
+        const u16x16 leaving = VIMAGE_LOAD(u16x16, interleaved + x * kLanes);
+        sum += __builtin_convertvector(entering, i32x16) - __builtin_convertvector(leaving, i32x16);
     }
 }
 

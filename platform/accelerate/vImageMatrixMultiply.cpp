@@ -30,7 +30,7 @@ VIMAGE_DISPATCH void multiplyRowVector(const MatrixJob& job, int shift, const ui
     const i32x16 mask = zero + 255;
     long x = 0;
     for (; x + 16 <= width; x += 16) {
-        const i32x16 pixels = loadUnaligned<i32x16>(in + x * 4);
+        const i32x16 pixels = VIMAGE_LOAD(i32x16, in + x * 4);
         const i32x16 channel[4] = {pixels & mask, (pixels >> 8) & mask, (pixels >> 16) & mask,
                                    (pixels >> 24) & mask};
         i32x16 result = zero;
@@ -39,11 +39,14 @@ VIMAGE_DISPATCH void multiplyRowVector(const MatrixJob& job, int shift, const ui
             for (int i = 0; i < 4; ++i)
                 sum += channel[i] * job.coefficients[i * 4 + j];
             sum >>= shift;
-            sum = sum < zero ? zero : sum;
-            sum = sum > top ? top : sum;
+            // Lane masks are all ones where true, so the selects are bitwise.
+            const i32x16 positive = sum > zero;
+            sum &= positive;
+            const i32x16 over = sum > top;
+            sum = (sum & ~over) | (top & over);
             result |= sum << (8 * j);
         }
-        storeUnaligned(out + x * 4, result);
+        VIMAGE_STORE(i32x16, out + x * 4, result);
     }
     for (; x < width; ++x) {
         const uint8_t* p = in + x * 4;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 
 #include <bit>
 
@@ -35,16 +34,18 @@ using u32x16 = uint32_t __attribute__((vector_size(64)));
 using i32x16 = int32_t __attribute__((vector_size(64)));
 using f32x16 = float __attribute__((vector_size(64)));
 
-template <class T>
-inline T loadUnaligned(const void* p) {
-    T value;
-    std::memcpy(&value, p, sizeof value);
-    return value;
-}
+// The same vectors at any address, for loads and stores. These are
+// expressions rather than helper functions, because a helper compiled for the
+// baseline may not hand a wide vector to a caller compiled for a wider set.
+using u8x8Unaligned = uint8_t __attribute__((vector_size(8), aligned(1), may_alias));
+using u8x16Unaligned = uint8_t __attribute__((vector_size(16), aligned(1), may_alias));
+using u16x8Unaligned = uint16_t __attribute__((vector_size(16), aligned(1), may_alias));
+using u16x16Unaligned = uint16_t __attribute__((vector_size(32), aligned(1), may_alias));
+using u64x2Unaligned = uint64_t __attribute__((vector_size(16), aligned(1), may_alias));
+using i32x16Unaligned = int32_t __attribute__((vector_size(64), aligned(1), may_alias));
 
-template <class T>
-inline void storeUnaligned(void* p, const T& value) {
-    std::memcpy(p, &value, sizeof value);
-}
+#define VIMAGE_LOAD(Type, pointer) (*reinterpret_cast<const vimage::Type##Unaligned*>(pointer))
+#define VIMAGE_STORE(Type, pointer, value)                                                         \
+    (*reinterpret_cast<vimage::Type##Unaligned*>(pointer) = (value))
 
 } // namespace vimage

@@ -119,7 +119,9 @@ protected:
         if (const char* buildDir = std::getenv("ROTIX_BUILD_DIR"))
             built = fs::path(buildDir) / "device-root";
         fs::create_directories(root() / kAssetFolder);
-        fs::copy(built / kAssetFolder, root() / kAssetFolder, fs::copy_options::overwrite_existing);
+        fs::copy(built / kAssetFolder, root() / kAssetFolder,
+                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        ASSERT_TRUE(fs::exists(root() / kAssetFolder / "noalbum.png"));
     }
 
     void removeAsset(const std::string& name) {

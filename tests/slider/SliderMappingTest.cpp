@@ -31,6 +31,13 @@ TEST(SliderMapping, AngleToValueRoundsInSinglePrecisionInTheFixedOrder) {
     EXPECT_EQ(translate(0x1.9b90eap-8f, 0, kTurn, 0, 1), 0x1.0602d6p-10f);
 }
 
+TEST(SliderMapping, TheOffsetIsTakenFromTheMaximumNotTheMinimum) {
+    // On a range other than 0 to 1 the offset (max - a * max) is not zero, and
+    // min + (value - min) * a, double arithmetic and fused steps all differ.
+    EXPECT_EQ(translate(0x1.9b90eap-8f, 0, kTurn, 0.2f, 0.9f), 0x1.9b0868p-3f);
+    EXPECT_EQ(translate(0x1.9b089ap-3f, 0.2f, 0.9f, 0, kTurn), 0x1.9bc4p-8f);
+}
+
 TEST(SliderMapping, MapsOtherAndReversedIntervals) {
     EXPECT_EQ(translate(kTurn / 4, 0, kTurn, 0, 100), 25.0f);
     EXPECT_EQ(translate(0.25f, 0, 1, 10, 0), 7.5f);

@@ -1,4 +1,7 @@
+#include "platform/corefoundation/PropertyListFile.h"
 #include "slider/SliderTestSupport.h"
+
+#include <filesystem>
 
 namespace {
 
@@ -19,8 +22,12 @@ protected:
     std::shared_ptr<UICircularSlider> m_slider;
 };
 
-bool isGreen(Pixel p) { return p.g > 100; }
-bool isReddish(Pixel p) { return p.r > 100; }
+bool isGreen(Pixel p) {
+    return p.g > 100;
+}
+bool isReddish(Pixel p) {
+    return p.r > 100;
+}
 
 TEST_F(UICircularSliderDrawing, ProgressStartsAtTwelveAndRunsClockwise) {
     m_slider->setValue(0.25f);
@@ -98,6 +105,23 @@ TEST_F(UICircularSliderDrawing, TheThumbRadiusComesFromTheSettingAtEveryDraw) {
     image = drawSlider(m_slider);
     EXPECT_NE(pixelAt(image, 58, 12), kBlue);
     EXPECT_EQ(pixelAt(image, 52, 12), kBlue);
+}
+
+TEST_F(UICircularSliderDrawing, ARadiusWrittenByAnotherProgramShowsAtTheNextDraw) {
+    auto image = drawSlider(m_slider);
+    EXPECT_NE(pixelAt(image, 66, 12), kBlue);
+
+    // The Settings app replaces the file; nothing tells this process.
+    auto path =
+        DeviceRoot::resolve("/var/mobile/Library/Preferences/com.varlo.rotixsettings.plist");
+    ASSERT_TRUE(path);
+    std::filesystem::create_directories(path->parent_path());
+    auto bytes = PropertyListFile::serialize(CFPropertyList(CFDictionary{{"radius", 20}}));
+    ASSERT_TRUE(bytes);
+    ASSERT_TRUE(PropertyListFile::writeAtomically(*path, *bytes));
+
+    image = drawSlider(m_slider);
+    EXPECT_EQ(pixelAt(image, 66, 12), kBlue);
 }
 
 TEST_F(UICircularSliderDrawing, ARadiusThatIsNotANumberGivesTheDefault) {

@@ -185,8 +185,8 @@ TEST_F(UICircularSliderTouch, ATinyControlStillFollowsTheFingersAngle) {
     up({5, 9});
     // The thumb box sits at the centre, where the thumb was drawn, and
     // covers the whole control.
-    EXPECT_EQ(m_recorder->actions, (Events{"touchDown:", "valueChanged:", "valueChanged:",
-                                           "touchUpInside:"}));
+    EXPECT_EQ(m_recorder->actions,
+              (Events{"touchDown:", "valueChanged:", "valueChanged:", "touchUpInside:"}));
 }
 
 } // namespace

@@ -1,0 +1,89 @@
+#include "bench/BenchComparison.h"
+#include "bench/BenchImages.h"
+#include "imaging/CCColorCube.h"
+#include "platform/graphics/CGImage.h"
+#include "platform/uikit/UIImage.h"
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+constexpr long kWidth = 1242;
+constexpr long kHeight = 2208;
+
+// The reference: the simplest 30 x 30 x 30 count of the same pixels.
+void BM_BareCubeCount(benchmark::State& state) {
+    const std::vector<uint8_t> pixels = photoLikePixels(kWidth, kHeight);
+    std::vector<uint32_t> counts(27000);
+    for (auto _ : state) {
+        std::fill(counts.begin(), counts.end(), 0);
+        for (size_t i = 0; i < pixels.size(); i += 4) {
+            const unsigned r = pixels[i] * 29u / 255u;
+            const unsigned g = pixels[i + 1] * 29u / 255u;
+            const unsigned b = pixels[i + 2] * 29u / 255u;
+            ++counts[r + g * 30 + b * 900];
+        }
+        benchmark::DoNotOptimize(counts.data());
+    }
+    state.SetItemsProcessed(state.iterations() * kWidth * kHeight);
+}
+BENCHMARK(BM_BareCubeCount)->Unit(benchmark::kMicrosecond);
+
+// The cube's histogram with its sums, and the scan for local maxima.
+void BM_ColorCubeLocalMaxima(benchmark::State& state) {
+    const std::vector<uint8_t> pixels = photoLikePixels(kWidth, kHeight);
+    auto cube = CCColorCube::create();
+    for (auto _ : state) {
+        auto maxima = cube->findLocalMaximaInImage(std::span<const uint8_t>(pixels), 0);
+        benchmark::DoNotOptimize(maxima);
+    }
+    state.SetItemsProcessed(state.iterations() * kWidth * kHeight);
+}
+BENCHMARK(BM_ColorCubeLocalMaxima)->Unit(benchmark::kMicrosecond);
+
+std::shared_ptr<UIImage> photoLikeImage() {
+    std::vector<uint8_t> pixels = photoLikePixels(kWidth, kHeight);
+    // The image layout: blue, green, red, alpha in memory.
+    for (size_t i = 0; i < pixels.size(); i += 4)
+        std::swap(pixels[i], pixels[i + 2]);
+    return UIImage::imageWithCGImage(CGImage::create(kWidth, kHeight, kWidth * 4,
+                                                     std::move(pixels), kCGImageAlphaNoneSkipFirst));
+}
+
+// Whole extractions from an image: the pixel read, the histogram, the
+// maxima, their filters and the colours.
+void BM_ColorCubeExtractColors(benchmark::State& state) {
+    const auto image = photoLikeImage();
+    auto cube = CCColorCube::create();
+    const auto flags = static_cast<CCColorFlags>(state.range(0));
+    for (auto _ : state) {
+        auto colors = cube->extractColorsFromImage(image, flags);
+        benchmark::DoNotOptimize(colors);
+    }
+}
+BENCHMARK(BM_ColorCubeExtractColors)
+    ->Arg(0)
+    ->Arg(CCFlagBrightOnly | CCFlagDistinct | CCFlagOrderBrightFirst)
+    ->Arg(CCFlagDistinct | CCFlagAvoidBlack | CCFlagAvoidWhite)
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_ColorCubeExtractFiveColors(benchmark::State& state) {
+    const auto image = photoLikeImage();
+    auto cube = CCColorCube::create();
+    for (auto _ : state) {
+        auto colors = cube->extractColorsFromImage(image, 0, 5ul);
+        benchmark::DoNotOptimize(colors);
+    }
+}
+BENCHMARK(BM_ColorCubeExtractFiveColors)->Unit(benchmark::kMicrosecond);
+
+const bool registered = (compareWithReference("BM_ColorCubeLocalMaxima", "BM_BareCubeCount",
+                                              1 / 1.5,
+                                              "histogram and maxima within 1.5x of a bare count"),
+                         true);
+
+} // namespace

@@ -1,0 +1,157 @@
+#include "support/HostRun.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace {
+
+class SpringBoard : public ::testing::Test {
+protected:
+    HostRun host{ROTIX_SPRINGBOARD_PATH};
+
+    Json runAndDump(const std::string& scenario, const std::vector<std::string>& arguments = {}) {
+        int status = host.run(scenario + "\ndump out.json\n", arguments);
+        EXPECT_EQ(status, 0) << host.standardError();
+        auto dump = host.readJson("out.json");
+        EXPECT_TRUE(dump.has_value());
+        return dump.value_or(Json());
+    }
+};
+
+const std::string kSetup = "device iphone-7-plus\nplaylist demo\nplay\nwait 1\n";
+
+TEST_F(SpringBoard, ABadLineStopsTheRunWithItsLineNumber) {
+    EXPECT_EQ(host.run("device iphone-7\nwait 1\nwobble 3\nwait 1\n"), 2);
+    EXPECT_NE(host.standardError().find("scenario.scn:3: unknown command 'wobble'"),
+              std::string::npos)
+        << host.standardError();
+    EXPECT_EQ(host.run("# a comment\n\nwait soon\n"), 2);
+    EXPECT_NE(host.standardError().find("scenario.scn:3:"), std::string::npos);
+    EXPECT_EQ(host.run("tap 10\n"), 2);
+    EXPECT_NE(host.standardError().find("scenario.scn:1: usage: tap X Y"), std::string::npos);
+    EXPECT_EQ(host.run("wait 1\ndevice iphone-se\n"), 2);
+    EXPECT_NE(host.standardError().find("scenario.scn:2:"), std::string::npos);
+    EXPECT_EQ(host.run("device toaster\n"), 2);
+    EXPECT_EQ(host.run("pref com.varlo.rotixsettings radius int twelve\n"), 2);
+    EXPECT_EQ(host.run("up 10 10\n"), 2);
+}
+
+TEST_F(SpringBoard, SnapshotIsAPictureOfTheScreenAtItsScale) {
+    ASSERT_EQ(host.run("device iphone-se\nsnapshot shot.png\n"), 0) << host.standardError();
+    std::ifstream file(host.folder() / "shot.png", std::ios::binary);
+    char header[24] = {};
+    file.read(header, sizeof header);
+    EXPECT_EQ(std::string(header + 1, 3), "PNG");
+    auto be32 = [&](int at) {
+        return (unsigned char)header[at] << 24 | (unsigned char)header[at + 1] << 16 |
+               (unsigned char)header[at + 2] << 8 | (unsigned char)header[at + 3];
+    };
+    EXPECT_EQ(be32(16), 640u);
+    EXPECT_EQ(be32(20), 1136u);
+}
+
+TEST_F(SpringBoard, TheExtensionPutsThePlayerIntoTheMediaControlsPage) {
+    Json dump = runAndDump(kSetup);
+    ASSERT_EQ(dump["extensions"].size(), 1u);
+    EXPECT_EQ(dump["extensions"][0].asString(), "RotixiOS10");
+    const Json* page = findView(dump["window"], "UIView");
+    ASSERT_NE(page, nullptr);
+    // The player is the page's only content, in a plain clear root view.
+    const Json* player = findView(dump["window"], "Rotix");
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ((*player)["frame"][2].asNumber(), 414);
+    EXPECT_EQ(findView(dump["window"], "MPUSystemMediaControlsViewController"), nullptr);
+    const Json& pages = dump["lockScreen"]["mediaControlsPages"];
+    ASSERT_EQ(pages.size(), 1u);
+    ASSERT_EQ(pages[0]["subviews"].size(), 1u);
+    EXPECT_EQ(pages[0]["subviews"][0].asString(), "Rotix");
+    EXPECT_EQ(dump["player"]["labels"]["title"].asString(), "Paper Lanterns");
+    EXPECT_TRUE(dump["player"]["tickTimerRunning"].asBool());
+    EXPECT_EQ(countLogLines(dump, "nil class"), 0);
+}
+
+TEST_F(SpringBoard, WithoutTheExtensionThePageShowsTheSystemControls) {
+    std::filesystem::remove(host.root() / "Library/MobileSubstrate/DynamicLibraries/RotixiOS10.plist");
+    Json dump = runAndDump(kSetup);
+    EXPECT_EQ(dump["extensions"].size(), 0u);
+    EXPECT_EQ(findView(dump["window"], "Rotix"), nullptr);
+    EXPECT_TRUE(dump["player"].isNull());
+}
+
+TEST_F(SpringBoard, AMissingClassIsLoggedOncePerReplacementAndTheRestStillWork) {
+    Json dump = runAndDump(kSetup + "post rotixToggle isHidden bool true\n",
+                           {"--omit-class", "SBDashBoardMediaControlsViewController"});
+    const std::string line = "[RotixiOS10: Tweak:154] ERROR: logos: nil class "
+                             "SBDashBoardMediaControlsViewController";
+    EXPECT_EQ(countLogLines(dump, line), 2);
+    EXPECT_EQ(countLogLines(dump, "nil class"), 2);
+    // No page, so no player; the toggle still reaches the notification list.
+    EXPECT_EQ(findView(dump["window"], "Rotix"), nullptr);
+    EXPECT_FALSE(dump["lockScreen"]["notificationList"]["scrollViewHidden"].asBool());
+}
+
+TEST_F(SpringBoard, EachMissingClassIsNamedInTheLog) {
+    Json dump = runAndDump("wait 1\n", {"--omit-class", "SBPagedScrollView", "--omit-class",
+                                        "SpringBoard", "--omit-class",
+                                        "SBDashBoardNotificationListViewController"});
+    EXPECT_EQ(countLogLines(dump, "nil class SBPagedScrollView"), 1);
+    EXPECT_EQ(countLogLines(dump, "nil class SpringBoard"), 1);
+    EXPECT_EQ(countLogLines(dump, "nil class SBDashBoardNotificationListViewController"), 2);
+    // The player still comes up, on a system whose pages are plain scroll views.
+    EXPECT_NE(findView(dump["window"], "Rotix"), nullptr);
+}
+
+TEST_F(SpringBoard, TheToggleSetsVisibilityRatherThanFlippingIt) {
+    Json shown = runAndDump(kSetup + "post rotixToggle isHidden bool true\n"
+                                     "post rotixToggle isHidden bool true\n");
+    EXPECT_FALSE(shown["lockScreen"]["notificationList"]["scrollViewHidden"].asBool());
+    EXPECT_TRUE(shown["lockScreen"]["mediaControlsPages"][0]["rootViewHidden"].asBool());
+
+    Json back = runAndDump(kSetup + "post rotixToggle isHidden bool true\n"
+                                    "post rotixToggle isHidden bool false\n"
+                                    "post rotixToggle isHidden bool false\n");
+    EXPECT_TRUE(back["lockScreen"]["notificationList"]["scrollViewHidden"].asBool());
+    EXPECT_FALSE(back["lockScreen"]["mediaControlsPages"][0]["rootViewHidden"].asBool());
+
+    // A post without the key counts as NO.
+    Json bare = runAndDump(kSetup + "post rotixToggle isHidden bool true\npost rotixToggle\n");
+    EXPECT_TRUE(bare["lockScreen"]["notificationList"]["scrollViewHidden"].asBool());
+}
+
+TEST_F(SpringBoard, ASecondMediaPageTakesTheSamePlayer) {
+    Json dump = runAndDump(kSetup + "media-page\n");
+    const Json& pages = dump["lockScreen"]["mediaControlsPages"];
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(pages[0]["subviews"].size(), 0u);
+    ASSERT_EQ(pages[1]["subviews"].size(), 1u);
+    EXPECT_EQ(pages[1]["subviews"][0].asString(), "Rotix");
+    EXPECT_EQ(dump["player"]["labels"]["title"].asString(), "Paper Lanterns");
+}
+
+TEST_F(SpringBoard, APageTurnAsksTheScrollViewFirstAndKeepsADragOnTheDisc) {
+    // The disc's centre on a 414 x 736 screen is at (207, 455).
+    Json kept = runAndDump(kSetup + "drag 207 455 400 455 0.5\n");
+    EXPECT_EQ(kept["lockScreen"]["page"].asNumber(), 1);
+    EXPECT_GE(kept["lockScreen"]["pageCancelQueries"].asNumber(), 1);
+
+    // A drag on the player's background turns the page to the widgets.
+    Json turned = runAndDump(kSetup + "drag 20 60 380 60 0.5\n");
+    EXPECT_EQ(turned["lockScreen"]["page"].asNumber(), 0);
+}
+
+TEST_F(SpringBoard, PreferencesWrittenByAScenarioReachThePlayer) {
+    Json dump = runAndDump("pref com.varlo.rotixsettings titleColor string #FF0000\n" + kSetup);
+    const Json* player = findView(dump["window"], "Rotix");
+    ASSERT_NE(player, nullptr);
+    bool found = false;
+    for (const auto& subview : (*player)["subviews"].asArray()) {
+        if (subview["class"].asString() == "UILabel" && subview["text"].asString() == "Paper Lanterns") {
+            EXPECT_EQ(subview["textColor"].asString(), "#FF0000");
+            found = true;
+        }
+    }
+    EXPECT_TRUE(found);
+}
+
+} // namespace
