@@ -15,7 +15,9 @@
 
 namespace {
 
-Json colorJson(const UIColorRef& color) { return color ? Json(color->hexString()) : Json(); }
+Json colorJson(const UIColorRef& color) {
+    return color ? Json(color->hexString()) : Json();
+}
 
 // Which of the player's glyphs an image is, by identity where it can be.
 Json glyphName(const Rotix& player, const std::shared_ptr<UIImage>& image) {
@@ -63,8 +65,9 @@ Json PlayerDumpJson(const Rotix& player) {
     json.set("dict", infoJson(player.dict()));
     json.set("tickTimerRunning", player.timer() && player.timer()->isValid());
     json.set("retryPending", player._delayTimer() && player._delayTimer()->isValid());
-    json.set("lastCall", player._lastCall() ? Json(player._lastCall()->timeIntervalSinceReferenceDate())
-                                            : Json());
+    json.set("lastCall", player._lastCall()
+                             ? Json(player._lastCall()->timeIntervalSinceReferenceDate())
+                             : Json());
     if (auto ring = player.songScrubber()) {
         Json slider = Json::object();
         slider.set("value", static_cast<double>(ring->value()));

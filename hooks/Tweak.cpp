@@ -68,7 +68,9 @@ id mediaControlsInit(const id& self, const SEL& cmd, id) {
 }
 
 // 3. No touch is out of bounds for the lock screen's horizontal scrolling.
-bool horizontalScrollIsOutOfBounds(const id&, const SEL&, CGPoint, double) { return false; }
+bool horizontalScrollIsOutOfBounds(const id&, const SEL&, CGPoint, double) {
+    return false;
+}
 
 // 4. The lock screen keeps its paging away from a touch the player handles.
 bool pagedScrollShouldCancel(const id& self, const SEL& cmd, id view) {
@@ -117,7 +119,9 @@ id springBoardInit(const id& self, const SEL& cmd) {
     return state().springBoardInit(self, cmd);
 }
 
-id sharedInstanceRotix(const id&, const SEL&) { return state().applicationObject; }
+id sharedInstanceRotix(const id&, const SEL&) {
+    return state().applicationObject;
+}
 
 } // namespace
 
@@ -131,9 +135,8 @@ void TweakInitialize() {
         logMissingClass("SBDashBoardMediaControlsViewController");
     }
     if (Class cls = objc_getClass("SBHorizontalScrollFailureRecognizer")) {
-        MSHookMessageEx<bool, CGPoint, double>(cls, "_isOutOfBounds:forAngle:",
-                                               horizontalScrollIsOutOfBounds,
-                                               &state().isOutOfBounds);
+        MSHookMessageEx<bool, CGPoint, double>(
+            cls, "_isOutOfBounds:forAngle:", horizontalScrollIsOutOfBounds, &state().isOutOfBounds);
     } else {
         logMissingClass("SBHorizontalScrollFailureRecognizer");
     }
@@ -144,12 +147,10 @@ void TweakInitialize() {
         logMissingClass("SBPagedScrollView");
     }
     if (Class cls = objc_getClass("SBDashBoardNotificationListViewController")) {
-        MSHookMessageEx<void, bool, id, Completion>(cls, kTransitionSelector,
-                                                    notificationListTransition,
-                                                    &state().performCustomTransition);
-        MSHookMessageEx<id, std::optional<std::string>, id>(cls, "initWithNibName:bundle:",
-                                                            notificationListInit,
-                                                            &state().initWithNibName);
+        MSHookMessageEx<void, bool, id, Completion>(
+            cls, kTransitionSelector, notificationListTransition, &state().performCustomTransition);
+        MSHookMessageEx<id, std::optional<std::string>, id>(
+            cls, "initWithNibName:bundle:", notificationListInit, &state().initWithNibName);
     } else {
         logMissingClass("SBDashBoardNotificationListViewController");
         logMissingClass("SBDashBoardNotificationListViewController");

@@ -79,7 +79,7 @@ void showInBackground(Rotix& view, const char* requestKey,
         dispatch_async(dispatch_get_main_queue(), [weakView, requestKey, target, fadeDuration,
                                                    request, image] {
             std::shared_ptr<Rotix> view = weakView.lock();
-            if (!view)
+            if (!view || !isLatestRequest(*view, requestKey, request))
                 return;
             std::shared_ptr<UIImageView> imageView = target(*view);
             if (!imageView)
@@ -140,7 +140,7 @@ std::shared_ptr<UIImage> Rotix::colorImageWithColor(const std::shared_ptr<UIImag
     UIGraphicsEndImageContext();
     if (!filled)
         return nullptr;
-    return UIImage::imageWithCGImage(filled->CGImage(), 1.0, UIImageOrientationUp);
+    return UIImage::imageWithCGImage(filled->CGImage(), 1.0, UIImageOrientationDownMirrored);
 }
 
 void Rotix::setLabelTextColor(const UIColorRef& color) {

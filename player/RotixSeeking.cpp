@@ -84,8 +84,8 @@ void Rotix::touchesBegan(const UITouchSet& touches, const std::shared_ptr<UIEven
 }
 
 void Rotix::touchesMoved(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) {
-    // The movement goes up the chain as a cancellation, so the views above
-    // (the lock screen's pages) stop tracking a drag that is the player's.
+    // Movements go up the responder chain as cancellations, not moves:
+    // whatever lies above the player stops following a finger moving on it.
     UIView::touchesCancelled(touches, event);
     noteTouchOnInteractivePart(touches);
 }

@@ -56,8 +56,8 @@ std::optional<Scenario::Line> Scenario::parseLine(const std::string& text, int n
     line.arguments.assign(words.begin() + 1, words.end());
     if (restStart != std::string::npos) {
         line.rest = text.substr(restStart);
-        while (!line.rest.empty() && (line.rest.back() == ' ' || line.rest.back() == '\r' ||
-                                      line.rest.back() == '\t'))
+        while (!line.rest.empty() &&
+               (line.rest.back() == ' ' || line.rest.back() == '\r' || line.rest.back() == '\t'))
             line.rest.pop_back();
     }
     return line;

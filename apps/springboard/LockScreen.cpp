@@ -53,7 +53,8 @@ LockScreen::LockScreen(CGRect screen) {
         list->performCustomTransitionToVisible(false, nullptr, nullptr);
 
     if (objc_getClass("SBLockScreenManager")) {
-        auto passcode = SBLockScreenManager::sharedInstance()->lockScreenViewController()->passcodeView();
+        auto passcode =
+            SBLockScreenManager::sharedInstance()->lockScreenViewController()->passcodeView();
         m_window->addSubview(passcode);
     }
 
@@ -92,7 +93,8 @@ void LockScreen::buildPages(CGRect screen) {
     // The page of widgets on the left, and the main page the lock screen
     // opens on.
     m_todayPage = UIView::create(screen);
-    auto today = UILabel::create(CGRectMake(20, screen.size.height * 0.12, screen.size.width - 40, 40));
+    auto today =
+        UILabel::create(CGRectMake(20, screen.size.height * 0.12, screen.size.width - 40, 40));
     today->setText("Today");
     today->setFont(UIFont::boldSystemFontOfSize(28));
     today->setTextColor(UIColor::whiteColor());
@@ -124,8 +126,8 @@ std::shared_ptr<UIView> LockScreen::makeMediaControlsPage() {
     if (!objc_getClass("SBDashBoardMediaControlsViewController"))
         return nullptr;
     auto page = SBDashBoardMediaControlsViewController::alloc();
-    m_mediaPage = page->initWithMediaControlsViewController(
-        MPUSystemMediaControlsViewController::create());
+    m_mediaPage =
+        page->initWithMediaControlsViewController(MPUSystemMediaControlsViewController::create());
     m_mediaPages.push_back(m_mediaPage);
     return viewOf(m_mediaPage);
 }
@@ -140,8 +142,8 @@ void LockScreen::rebuildMediaControlsPage() {
 }
 
 void LockScreen::updateClock() {
-    auto seconds = static_cast<std::time_t>(std::floor(NSRunLoop::mainRunLoop().now() +
-                                                       kReferenceDateSinceUnixEpoch));
+    auto seconds = static_cast<std::time_t>(
+        std::floor(NSRunLoop::mainRunLoop().now() + kReferenceDateSinceUnixEpoch));
     std::tm parts{};
     gmtime_r(&seconds, &parts);
     char time[16];

@@ -2,29 +2,29 @@
 
 #include "apps/springboard/LockScreen.h"
 #include "apps/springboard/NowPlayingCommands.h"
-#include "platform/mediaremote/DemoMusicApp.h"
-#include "platform/mediaremote/NowPlayingService.h"
 #include "platform/corefoundation/CFNotificationCenter.h"
 #include "platform/corefoundation/CFPreferences.h"
 #include "platform/device/DeviceRoot.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/SystemLog.h"
+#include "platform/mediaremote/DemoMusicApp.h"
+#include "platform/mediaremote/NowPlayingService.h"
 #include "platform/objc/Runtime.h"
 #include "platform/render/DumpSections.h"
 #include "platform/render/Renderer.h"
+#include "platform/render/ViewDump.h"
 #include "platform/springboard/LockScreenClasses.h"
 #include "platform/springboard/SBDeviceLockController.h"
-#include "platform/render/ViewDump.h"
 #include "platform/substrate/MobileSubstrate.h"
 #include "platform/uikit/UIDevice.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIWindow.h"
 
 #include <algorithm>
-#include <set>
 #include <cmath>
 #include <fstream>
 #include <iostream>
+#include <set>
 
 namespace {
 
@@ -160,67 +160,76 @@ bool SpringBoardHost::writeSnapshot(const std::string& path) const {
 void SpringBoardHost::registerCommands(Scenario& scenario) {
     NSRunLoop& loop = NSRunLoop::mainRunLoop();
 
-    scenario.addCommand("device", {"device NAME|WxH@S [phone|pad]", 1, 2, [this](const Scenario::Line& line)
-                                       -> std::optional<std::string> {
-        if (m_booted)
-            return "the device is chosen before the lock screen starts";
-        std::optional<UIUserInterfaceIdiom> idiom;
-        if (line.arguments.size() == 2) {
-            if (line.arguments[1] == "phone")
-                idiom = UIUserInterfaceIdiom::Phone;
-            else if (line.arguments[1] == "pad")
-                idiom = UIUserInterfaceIdiom::Pad;
-            else
-                return "the idiom is phone or pad";
-        }
-        auto profile = UIDeviceProfile::named(line.arguments[0], idiom);
-        if (!profile)
-            return "unknown device '" + line.arguments[0] + "'";
-        m_profile = *profile;
-        UIScreen::mainScreen()->setProfile(m_profile);
-        UIDevice::currentDevice()->setProfile(m_profile);
-        return std::nullopt;
-    }});
+    scenario.addCommand("device",
+                        {"device NAME|WxH@S [phone|pad]", 1, 2,
+                         [this](const Scenario::Line& line) -> std::optional<std::string> {
+                             if (m_booted)
+                                 return "the device is chosen before the lock screen starts";
+                             std::optional<UIUserInterfaceIdiom> idiom;
+                             if (line.arguments.size() == 2) {
+                                 if (line.arguments[1] == "phone")
+                                     idiom = UIUserInterfaceIdiom::Phone;
+                                 else if (line.arguments[1] == "pad")
+                                     idiom = UIUserInterfaceIdiom::Pad;
+                                 else
+                                     return "the idiom is phone or pad";
+                             }
+                             auto profile = UIDeviceProfile::named(line.arguments[0], idiom);
+                             if (!profile)
+                                 return "unknown device '" + line.arguments[0] + "'";
+                             m_profile = *profile;
+                             UIScreen::mainScreen()->setProfile(m_profile);
+                             UIDevice::currentDevice()->setProfile(m_profile);
+                             return std::nullopt;
+                         }});
 
-    scenario.addCommand("orientation", {"orientation portrait|upside-down|landscape-left|landscape-right|face-up|face-down|unknown", 1, 1,
-                                        [&loop](const Scenario::Line& line) -> std::optional<std::string> {
-        auto orientation = orientationNamed(line.arguments[0]);
-        if (!orientation)
-            return "unknown orientation '" + line.arguments[0] + "'";
-        UIDevice::currentDevice()->setOrientation(*orientation);
-        loop.runUntilIdle();
-        return std::nullopt;
-    }});
+    scenario.addCommand(
+        "orientation",
+        {"orientation "
+         "portrait|upside-down|landscape-left|landscape-right|face-up|face-down|unknown",
+         1, 1, [&loop](const Scenario::Line& line) -> std::optional<std::string> {
+             auto orientation = orientationNamed(line.arguments[0]);
+             if (!orientation)
+                 return "unknown orientation '" + line.arguments[0] + "'";
+             UIDevice::currentDevice()->setOrientation(*orientation);
+             loop.runUntilIdle();
+             return std::nullopt;
+         }});
 
-    scenario.addCommand("pref", {"pref DOMAIN KEY bool|int|real|string VALUE", 4, 4,
-                                 [](const Scenario::Line& line) -> std::optional<std::string> {
-        auto value = preferenceValue(line.arguments[2], line.arguments[3]);
-        if (!value)
-            return "bad value '" + line.arguments[3] + "' for kind '" + line.arguments[2] + "'";
-        CFPreferencesSetAppValue(line.arguments[1], *value, line.arguments[0]);
-        if (!CFPreferencesAppSynchronize(line.arguments[0]))
-            return "cannot write the domain '" + line.arguments[0] + "'";
-        return std::nullopt;
-    }});
+    scenario.addCommand("pref",
+                        {"pref DOMAIN KEY bool|int|real|string VALUE", 4, 4,
+                         [](const Scenario::Line& line) -> std::optional<std::string> {
+                             auto value = preferenceValue(line.arguments[2], line.arguments[3]);
+                             if (!value)
+                                 return "bad value '" + line.arguments[3] + "' for kind '" +
+                                        line.arguments[2] + "'";
+                             CFPreferencesSetAppValue(line.arguments[1], *value, line.arguments[0]);
+                             if (!CFPreferencesAppSynchronize(line.arguments[0]))
+                                 return "cannot write the domain '" + line.arguments[0] + "'";
+                             return std::nullopt;
+                         }});
 
-    scenario.addCommand("pref-delete", {"pref-delete DOMAIN KEY", 2, 2,
-                                        [](const Scenario::Line& line) -> std::optional<std::string> {
-        CFPreferencesSetAppValue(line.arguments[1], std::nullopt, line.arguments[0]);
-        if (!CFPreferencesAppSynchronize(line.arguments[0]))
-            return "cannot write the domain '" + line.arguments[0] + "'";
-        return std::nullopt;
-    }});
+    scenario.addCommand("pref-delete",
+                        {"pref-delete DOMAIN KEY", 2, 2,
+                         [](const Scenario::Line& line) -> std::optional<std::string> {
+                             CFPreferencesSetAppValue(line.arguments[1], std::nullopt,
+                                                      line.arguments[0]);
+                             if (!CFPreferencesAppSynchronize(line.arguments[0]))
+                                 return "cannot write the domain '" + line.arguments[0] + "'";
+                             return std::nullopt;
+                         }});
 
-    scenario.addCommand("wait", {"wait SECONDS", 1, 1, [this, &loop](const Scenario::Line& line)
-                                     -> std::optional<std::string> {
-        auto seconds = parseScenarioDuration(line.arguments[0]);
-        if (!seconds)
-            return "bad duration '" + line.arguments[0] + "'";
-        requireBoot();
-        loop.runFor(*seconds);
-        m_lockScreen->updateClock();
-        return std::nullopt;
-    }});
+    scenario.addCommand("wait",
+                        {"wait SECONDS", 1, 1,
+                         [this, &loop](const Scenario::Line& line) -> std::optional<std::string> {
+                             auto seconds = parseScenarioDuration(line.arguments[0]);
+                             if (!seconds)
+                                 return "bad duration '" + line.arguments[0] + "'";
+                             requireBoot();
+                             loop.runFor(*seconds);
+                             m_lockScreen->updateClock();
+                             return std::nullopt;
+                         }});
 
     auto point = [](const Scenario::Line& line, size_t first) -> std::optional<CGPoint> {
         auto x = parseScenarioNumber(line.arguments[first]);
@@ -230,161 +239,177 @@ void SpringBoardHost::registerCommands(Scenario& scenario) {
         return CGPoint{*x, *y};
     };
 
-    scenario.addCommand("down", {"down X Y", 2, 2, [this, point, &loop](const Scenario::Line& line)
-                                     -> std::optional<std::string> {
-        auto p = point(line, 0);
-        if (!p)
-            return "bad coordinates";
-        requireBoot();
-        m_lockScreen->noteUserTouch();
-        window()->touchDown(*p);
-        loop.runUntilIdle();
-        return std::nullopt;
-    }});
-    scenario.addCommand("move", {"move X Y", 2, 2, [this, point, &loop](const Scenario::Line& line)
-                                     -> std::optional<std::string> {
-        auto p = point(line, 0);
-        if (!p)
-            return "bad coordinates";
-        requireBoot();
-        if (!window()->hasActiveTouch())
-            return "no finger is down";
-        window()->touchMove(*p);
-        loop.runUntilIdle();
-        return std::nullopt;
-    }});
-    scenario.addCommand("up", {"up X Y", 2, 2, [this, point, &loop](const Scenario::Line& line)
-                                 -> std::optional<std::string> {
-        auto p = point(line, 0);
-        if (!p)
-            return "bad coordinates";
-        requireBoot();
-        if (!window()->hasActiveTouch())
-            return "no finger is down";
-        window()->touchUp(*p);
-        loop.runUntilIdle();
-        return std::nullopt;
-    }});
-    scenario.addCommand("tap", {"tap X Y", 2, 2, [this, point, &loop](const Scenario::Line& line)
-                                  -> std::optional<std::string> {
-        auto p = point(line, 0);
-        if (!p)
-            return "bad coordinates";
-        requireBoot();
-        m_lockScreen->noteUserTouch();
-        window()->touchDown(*p);
-        loop.runFor(kTapDuration);
-        window()->touchUp(*p);
-        loop.runUntilIdle();
-        return std::nullopt;
-    }});
-    scenario.addCommand("hold", {"hold X Y SECONDS", 3, 3, [this, point, &loop](const Scenario::Line& line)
-                                     -> std::optional<std::string> {
-        auto p = point(line, 0);
-        auto seconds = parseScenarioDuration(line.arguments[2]);
-        if (!p)
-            return "bad coordinates";
-        if (!seconds)
-            return "bad duration '" + line.arguments[2] + "'";
-        requireBoot();
-        m_lockScreen->noteUserTouch();
-        window()->touchDown(*p);
-        loop.runFor(*seconds);
-        window()->touchUp(*p);
-        loop.runUntilIdle();
-        return std::nullopt;
-    }});
-    scenario.addCommand("drag", {"drag X1 Y1 X2 Y2 SECONDS", 5, 5, [this, point, &loop](const Scenario::Line& line)
-                                     -> std::optional<std::string> {
-        auto from = point(line, 0);
-        auto to = point(line, 2);
-        auto seconds = parseScenarioDuration(line.arguments[4]);
-        if (!from || !to)
-            return "bad coordinates";
-        if (!seconds)
-            return "bad duration '" + line.arguments[4] + "'";
-        requireBoot();
-        auto steps = std::max(1, static_cast<int>(std::ceil(*seconds / kTouchSampleInterval)));
-        m_lockScreen->noteUserTouch();
-        window()->touchDown(*from);
-        for (int i = 1; i <= steps; ++i) {
-            loop.runFor(*seconds / steps);
-            double t = static_cast<double>(i) / steps;
-            window()->touchMove({from->x + (to->x - from->x) * t, from->y + (to->y - from->y) * t});
-        }
-        window()->touchUp(*to);
-        loop.runUntilIdle();
-        return std::nullopt;
-    }});
+    scenario.addCommand(
+        "down", {"down X Y", 2, 2,
+                 [this, point, &loop](const Scenario::Line& line) -> std::optional<std::string> {
+                     auto p = point(line, 0);
+                     if (!p)
+                         return "bad coordinates";
+                     requireBoot();
+                     m_lockScreen->noteUserTouch();
+                     window()->touchDown(*p);
+                     loop.runUntilIdle();
+                     return std::nullopt;
+                 }});
+    scenario.addCommand(
+        "move", {"move X Y", 2, 2,
+                 [this, point, &loop](const Scenario::Line& line) -> std::optional<std::string> {
+                     auto p = point(line, 0);
+                     if (!p)
+                         return "bad coordinates";
+                     requireBoot();
+                     if (!window()->hasActiveTouch())
+                         return "no finger is down";
+                     window()->touchMove(*p);
+                     loop.runUntilIdle();
+                     return std::nullopt;
+                 }});
+    scenario.addCommand(
+        "up", {"up X Y", 2, 2,
+               [this, point, &loop](const Scenario::Line& line) -> std::optional<std::string> {
+                   auto p = point(line, 0);
+                   if (!p)
+                       return "bad coordinates";
+                   requireBoot();
+                   if (!window()->hasActiveTouch())
+                       return "no finger is down";
+                   window()->touchUp(*p);
+                   loop.runUntilIdle();
+                   return std::nullopt;
+               }});
+    scenario.addCommand(
+        "tap", {"tap X Y", 2, 2,
+                [this, point, &loop](const Scenario::Line& line) -> std::optional<std::string> {
+                    auto p = point(line, 0);
+                    if (!p)
+                        return "bad coordinates";
+                    requireBoot();
+                    m_lockScreen->noteUserTouch();
+                    window()->touchDown(*p);
+                    loop.runFor(kTapDuration);
+                    window()->touchUp(*p);
+                    loop.runUntilIdle();
+                    return std::nullopt;
+                }});
+    scenario.addCommand(
+        "hold", {"hold X Y SECONDS", 3, 3,
+                 [this, point, &loop](const Scenario::Line& line) -> std::optional<std::string> {
+                     auto p = point(line, 0);
+                     auto seconds = parseScenarioDuration(line.arguments[2]);
+                     if (!p)
+                         return "bad coordinates";
+                     if (!seconds)
+                         return "bad duration '" + line.arguments[2] + "'";
+                     requireBoot();
+                     m_lockScreen->noteUserTouch();
+                     window()->touchDown(*p);
+                     loop.runFor(*seconds);
+                     window()->touchUp(*p);
+                     loop.runUntilIdle();
+                     return std::nullopt;
+                 }});
+    scenario.addCommand(
+        "drag", {"drag X1 Y1 X2 Y2 SECONDS", 5, 5,
+                 [this, point, &loop](const Scenario::Line& line) -> std::optional<std::string> {
+                     auto from = point(line, 0);
+                     auto to = point(line, 2);
+                     auto seconds = parseScenarioDuration(line.arguments[4]);
+                     if (!from || !to)
+                         return "bad coordinates";
+                     if (!seconds)
+                         return "bad duration '" + line.arguments[4] + "'";
+                     requireBoot();
+                     auto steps =
+                         std::max(1, static_cast<int>(std::ceil(*seconds / kTouchSampleInterval)));
+                     m_lockScreen->noteUserTouch();
+                     window()->touchDown(*from);
+                     for (int i = 1; i <= steps; ++i) {
+                         loop.runFor(*seconds / steps);
+                         double t = static_cast<double>(i) / steps;
+                         window()->touchMove(
+                             {from->x + (to->x - from->x) * t, from->y + (to->y - from->y) * t});
+                     }
+                     window()->touchUp(*to);
+                     loop.runUntilIdle();
+                     return std::nullopt;
+                 }});
 
     registerNowPlayingCommands(scenario);
-    scenario.addCommand("playlist", {"playlist demo", 1, 1, [&loop](const Scenario::Line& line)
-                                         -> std::optional<std::string> {
-        if (line.arguments[0] != "demo")
-            return "the only playlist is demo";
-        auto app = std::dynamic_pointer_cast<DemoMusicApp>(NowPlayingService::shared().source());
-        if (!app)
-            return "the now-playing source is not the demo application";
-        app->setQueue(DemoMusicApp::demoPlaylist());
-        loop.runUntilIdle();
-        return std::nullopt;
-    }});
+    scenario.addCommand(
+        "playlist",
+        {"playlist demo", 1, 1, [&loop](const Scenario::Line& line) -> std::optional<std::string> {
+             if (line.arguments[0] != "demo")
+                 return "the only playlist is demo";
+             auto app =
+                 std::dynamic_pointer_cast<DemoMusicApp>(NowPlayingService::shared().source());
+             if (!app)
+                 return "the now-playing source is not the demo application";
+             app->setQueue(DemoMusicApp::demoPlaylist());
+             loop.runUntilIdle();
+             return std::nullopt;
+         }});
 
-    scenario.addCommand("passcode", {"passcode on|off", 1, 1, [this](const Scenario::Line& line)
-                                         -> std::optional<std::string> {
-        if (line.arguments[0] != "on" && line.arguments[0] != "off")
-            return "passcode is on or off";
-        m_passcodeLocked = line.arguments[0] == "on";
-        if (m_booted && objc_getClass("SBDeviceLockController"))
-            SBDeviceLockController::sharedController()->setPasscodeLocked(m_passcodeLocked);
-        return std::nullopt;
-    }});
-    scenario.addCommand("post", {"post NAME [KEY bool|int|real|string VALUE]", 1, 4,
-                                 [&loop](const Scenario::Line& line) -> std::optional<std::string> {
-        if (line.arguments.size() != 1 && line.arguments.size() != 4)
-            return "a user-info entry needs a key, a kind and a value";
-        CFDictionary info;
-        if (line.arguments.size() == 4) {
-            auto value = preferenceValue(line.arguments[2], line.arguments[3]);
-            if (!value)
-                return "bad value '" + line.arguments[3] + "' for kind '" + line.arguments[2] + "'";
-            info.emplace(line.arguments[1], *value);
-        }
-        CFNotificationCenterPostNotification(CFNotificationCenterGetDistributedCenter(),
-                                             line.arguments[0], nullptr,
-                                             line.arguments.size() == 4 ? &info : nullptr, true);
-        loop.runUntilIdle();
-        return std::nullopt;
-    }});
-    scenario.addCommand("media-page", {"media-page", 0, 0, [this, &loop](const Scenario::Line&)
-                                           -> std::optional<std::string> {
-        requireBoot();
-        m_lockScreen->rebuildMediaControlsPage();
-        loop.runUntilIdle();
-        return std::nullopt;
-    }});
+    scenario.addCommand(
+        "passcode",
+        {"passcode on|off", 1, 1, [this](const Scenario::Line& line) -> std::optional<std::string> {
+             if (line.arguments[0] != "on" && line.arguments[0] != "off")
+                 return "passcode is on or off";
+             m_passcodeLocked = line.arguments[0] == "on";
+             if (m_booted && objc_getClass("SBDeviceLockController"))
+                 SBDeviceLockController::sharedController()->setPasscodeLocked(m_passcodeLocked);
+             return std::nullopt;
+         }});
+    scenario.addCommand("post",
+                        {"post NAME [KEY bool|int|real|string VALUE]", 1, 4,
+                         [&loop](const Scenario::Line& line) -> std::optional<std::string> {
+                             if (line.arguments.size() != 1 && line.arguments.size() != 4)
+                                 return "a user-info entry needs a key, a kind and a value";
+                             CFDictionary info;
+                             if (line.arguments.size() == 4) {
+                                 auto value = preferenceValue(line.arguments[2], line.arguments[3]);
+                                 if (!value)
+                                     return "bad value '" + line.arguments[3] + "' for kind '" +
+                                            line.arguments[2] + "'";
+                                 info.emplace(line.arguments[1], *value);
+                             }
+                             CFNotificationCenterPostNotification(
+                                 CFNotificationCenterGetDistributedCenter(), line.arguments[0],
+                                 nullptr, line.arguments.size() == 4 ? &info : nullptr, true);
+                             loop.runUntilIdle();
+                             return std::nullopt;
+                         }});
+    scenario.addCommand(
+        "media-page",
+        {"media-page", 0, 0, [this, &loop](const Scenario::Line&) -> std::optional<std::string> {
+             requireBoot();
+             m_lockScreen->rebuildMediaControlsPage();
+             loop.runUntilIdle();
+             return std::nullopt;
+         }});
 
-    scenario.addCommand("snapshot", {"snapshot FILE.png", 1, 1, [this](const Scenario::Line& line)
-                                         -> std::optional<std::string> {
-        requireBoot();
-        NSRunLoop::mainRunLoop().runUntilIdle();
-        if (!writeSnapshot(line.arguments[0]))
-            return "cannot write '" + line.arguments[0] + "'";
-        return std::nullopt;
-    }});
-    scenario.addCommand("dump", {"dump FILE.json|-", 1, 1, [this](const Scenario::Line& line)
-                                     -> std::optional<std::string> {
-        requireBoot();
-        NSRunLoop::mainRunLoop().runUntilIdle();
-        std::string text = dump().serialize();
-        if (line.arguments[0] == "-") {
-            std::cout << text;
-            std::cout.flush();
-            return std::nullopt;
-        }
-        std::ofstream file(line.arguments[0], std::ios::binary | std::ios::trunc);
-        if (!file || !(file << text))
-            return "cannot write '" + line.arguments[0] + "'";
-        return std::nullopt;
-    }});
+    scenario.addCommand("snapshot",
+                        {"snapshot FILE.png", 1, 1,
+                         [this](const Scenario::Line& line) -> std::optional<std::string> {
+                             requireBoot();
+                             NSRunLoop::mainRunLoop().runUntilIdle();
+                             if (!writeSnapshot(line.arguments[0]))
+                                 return "cannot write '" + line.arguments[0] + "'";
+                             return std::nullopt;
+                         }});
+    scenario.addCommand("dump", {"dump FILE.json|-", 1, 1,
+                                 [this](const Scenario::Line& line) -> std::optional<std::string> {
+                                     requireBoot();
+                                     NSRunLoop::mainRunLoop().runUntilIdle();
+                                     std::string text = dump().serialize();
+                                     if (line.arguments[0] == "-") {
+                                         std::cout << text;
+                                         std::cout.flush();
+                                         return std::nullopt;
+                                     }
+                                     std::ofstream file(line.arguments[0],
+                                                        std::ios::binary | std::ios::trunc);
+                                     if (!file || !(file << text))
+                                         return "cannot write '" + line.arguments[0] + "'";
+                                     return std::nullopt;
+                                 }});
 }

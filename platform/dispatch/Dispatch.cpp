@@ -97,7 +97,6 @@ void dispatch_after(double seconds, const dispatch_queue_t& queue, dispatch_bloc
     if (!queue || !block)
         return;
     NSRunLoop& loop = NSRunLoop::mainRunLoop();
-    loop.schedule(loop.now() + seconds, [queue, block = std::move(block)]() mutable {
-        queue->async(std::move(block));
-    });
+    loop.schedule(loop.now() + seconds,
+                  [queue, block = std::move(block)]() mutable { queue->async(std::move(block)); });
 }

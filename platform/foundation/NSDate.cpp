@@ -2,13 +2,19 @@
 
 #include "platform/foundation/NSRunLoop.h"
 
-std::shared_ptr<NSDate> NSDate::date() { return makeObject<NSDate>(CFAbsoluteTimeGetCurrent()); }
+std::shared_ptr<NSDate> NSDate::date() {
+    return makeObject<NSDate>(CFAbsoluteTimeGetCurrent());
+}
 
 // The platform's distant dates lie about 2000 years either side of the
 // reference date.
-std::shared_ptr<NSDate> NSDate::distantPast() { return makeObject<NSDate>(-63114076800.0); }
+std::shared_ptr<NSDate> NSDate::distantPast() {
+    return makeObject<NSDate>(-63114076800.0);
+}
 
-std::shared_ptr<NSDate> NSDate::distantFuture() { return makeObject<NSDate>(63113904000.0); }
+std::shared_ptr<NSDate> NSDate::distantFuture() {
+    return makeObject<NSDate>(63113904000.0);
+}
 
 std::shared_ptr<NSDate> NSDate::dateWithTimeIntervalSinceReferenceDate(NSTimeInterval seconds) {
     return makeObject<NSDate>(seconds);
@@ -18,4 +24,6 @@ std::shared_ptr<NSDate> NSDate::dateByAddingTimeInterval(NSTimeInterval seconds)
     return makeObject<NSDate>(m_time + seconds);
 }
 
-CFAbsoluteTime CFAbsoluteTimeGetCurrent() { return NSRunLoop::mainRunLoop().now(); }
+CFAbsoluteTime CFAbsoluteTimeGetCurrent() {
+    return NSRunLoop::mainRunLoop().now();
+}

@@ -16,7 +16,9 @@ public:
     std::shared_ptr<NSDate> dateByAddingTimeInterval(NSTimeInterval seconds) const;
 
     NSTimeInterval timeIntervalSinceReferenceDate() const { return m_time; }
-    NSTimeInterval timeIntervalSinceDate(const NSDate& other) const { return m_time - other.m_time; }
+    NSTimeInterval timeIntervalSinceDate(const NSDate& other) const {
+        return m_time - other.m_time;
+    }
     std::string_view className() const override { return "NSDate"; }
 
 protected:

@@ -50,7 +50,9 @@ std::shared_ptr<Clock> NSRunLoop::clock() const {
     return m_clock;
 }
 
-CFAbsoluteTime NSRunLoop::now() const { return clock()->now(); }
+CFAbsoluteTime NSRunLoop::now() const {
+    return clock()->now();
+}
 
 std::shared_ptr<ManualClock> NSRunLoop::manualClock() const {
     return std::dynamic_pointer_cast<ManualClock>(clock());

@@ -17,9 +17,9 @@ NSTimer::NSTimer(NSTimeInterval interval, Repeats repeats)
     : m_interval(std::isfinite(interval) ? std::max(interval, kMinimumInterval) : kMinimumInterval),
       m_repeats(repeats) {}
 
-std::shared_ptr<NSTimer> NSTimer::scheduledTimerWithTimeInterval(NSTimeInterval interval,
-                                                                 id target, SEL selector,
-                                                                 id userInfo, Repeats repeats) {
+std::shared_ptr<NSTimer> NSTimer::scheduledTimerWithTimeInterval(NSTimeInterval interval, id target,
+                                                                 SEL selector, id userInfo,
+                                                                 Repeats repeats) {
     auto timer = makeObject<NSTimer>(interval, repeats);
     timer->m_target = std::move(target);
     timer->m_selector = std::move(selector);

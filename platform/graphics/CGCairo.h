@@ -141,6 +141,9 @@ private:
     cairo_path_t* m_path;
 };
 
+// Finite and not singular: safe to give cairo, which stays in an error state
+// after a singular matrix.
+bool cairoMatrixIsInvertible(const cairo_matrix_t& matrix);
 cairo_matrix_t CGAffineTransformToCairo(const CGAffineTransform& t);
 CGAffineTransform CGAffineTransformFromCairo(const cairo_matrix_t& m);
 

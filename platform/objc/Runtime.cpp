@@ -61,7 +61,9 @@ Class objc_getClass(const std::string& name) {
     return found == table.classes.end() ? nullptr : found->second;
 }
 
-Class object_getClass(const id& object) { return object ? object->objectClass() : nullptr; }
+Class object_getClass(const id& object) {
+    return object ? object->objectClass() : nullptr;
+}
 
 Class objc_registerClass(const std::string& name, const std::string& superclassName) {
     ClassTable& table = classTable();

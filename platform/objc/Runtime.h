@@ -69,8 +69,8 @@ public:
 
 protected:
     objc_class(std::string name, Class superclass, bool isMetaclass)
-        : m_name(std::move(name)), m_superclass(std::move(superclass)),
-          m_isMetaclass(isMetaclass) {}
+        : m_name(std::move(name)), m_superclass(std::move(superclass)), m_isMetaclass(isMetaclass) {
+    }
 
 private:
     std::string m_name;

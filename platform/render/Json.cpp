@@ -14,11 +14,21 @@ void writeString(std::string& out, std::string_view text) {
     out += '"';
     for (unsigned char c : text) {
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
         default:
             if (c < 0x20) {
                 char escaped[8];
@@ -77,19 +87,35 @@ private:
                 return std::nullopt;
             char escape = m_text[m_position++];
             switch (escape) {
-            case '"': result += '"'; break;
-            case '\\': result += '\\'; break;
-            case '/': result += '/'; break;
-            case 'b': result += '\b'; break;
-            case 'f': result += '\f'; break;
-            case 'n': result += '\n'; break;
-            case 'r': result += '\r'; break;
-            case 't': result += '\t'; break;
+            case '"':
+                result += '"';
+                break;
+            case '\\':
+                result += '\\';
+                break;
+            case '/':
+                result += '/';
+                break;
+            case 'b':
+                result += '\b';
+                break;
+            case 'f':
+                result += '\f';
+                break;
+            case 'n':
+                result += '\n';
+                break;
+            case 'r':
+                result += '\r';
+                break;
+            case 't':
+                result += '\t';
+                break;
             case 'u': {
                 if (m_position + 4 > m_text.size())
                     return std::nullopt;
-                unsigned code = std::strtoul(std::string(m_text.substr(m_position, 4)).c_str(),
-                                             nullptr, 16);
+                unsigned code =
+                    std::strtoul(std::string(m_text.substr(m_position, 4)).c_str(), nullptr, 16);
                 m_position += 4;
                 if (code < 0x80) {
                     result += static_cast<char>(code);
@@ -103,7 +129,8 @@ private:
                 }
                 break;
             }
-            default: return std::nullopt;
+            default:
+                return std::nullopt;
             }
         }
         return std::nullopt;
@@ -316,4 +343,6 @@ void Json::write(std::string& out, int indent, int depth) const {
     }
 }
 
-std::optional<Json> Json::parse(std::string_view text) { return Parser(text).parseDocument(); }
+std::optional<Json> Json::parse(std::string_view text) {
+    return Parser(text).parseDocument();
+}

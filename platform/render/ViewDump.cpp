@@ -41,12 +41,18 @@ Json controlEventsJson(UIControlEvents events) {
 
 const char* stateName(UIGestureRecognizerState state) {
     switch (state) {
-    case UIGestureRecognizerState::Possible: return "possible";
-    case UIGestureRecognizerState::Began: return "began";
-    case UIGestureRecognizerState::Changed: return "changed";
-    case UIGestureRecognizerState::Ended: return "ended";
-    case UIGestureRecognizerState::Cancelled: return "cancelled";
-    case UIGestureRecognizerState::Failed: return "failed";
+    case UIGestureRecognizerState::Possible:
+        return "possible";
+    case UIGestureRecognizerState::Began:
+        return "began";
+    case UIGestureRecognizerState::Changed:
+        return "changed";
+    case UIGestureRecognizerState::Ended:
+        return "ended";
+    case UIGestureRecognizerState::Cancelled:
+        return "cancelled";
+    case UIGestureRecognizerState::Failed:
+        return "failed";
     }
     return "unknown";
 }
@@ -134,7 +140,8 @@ Json ViewDump::dumpView(const std::shared_ptr<UIView>& view) {
     Json json = Json::object();
     json.set("class", view->className());
     CGRect frame = view->frame();
-    json.set("frame", dumpRect(frame.origin.x, frame.origin.y, frame.size.width, frame.size.height));
+    json.set("frame",
+             dumpRect(frame.origin.x, frame.origin.y, frame.size.width, frame.size.height));
     json.set("hidden", view->isHidden());
     json.set("alpha", view->alpha());
     json.set("backgroundColor", colorJson(view->backgroundColor()));

@@ -17,10 +17,12 @@
 namespace {
 const std::vector<std::pair<std::string, std::function<Class()>>>& registrations() {
     static const std::vector<std::pair<std::string, std::function<Class()>>> table = {
-        {"SBDashBoardMediaControlsViewController", SBDashBoardMediaControlsViewController::registerClass},
+        {"SBDashBoardMediaControlsViewController",
+         SBDashBoardMediaControlsViewController::registerClass},
         {"SBHorizontalScrollFailureRecognizer", SBHorizontalScrollFailureRecognizer::registerClass},
         {"SBPagedScrollView", SBPagedScrollView::registerClass},
-        {"SBDashBoardNotificationListViewController", SBDashBoardNotificationListViewController::registerClass},
+        {"SBDashBoardNotificationListViewController",
+         SBDashBoardNotificationListViewController::registerClass},
         {"SpringBoard", SpringBoard::registerClass},
         {"SBMediaController", SBMediaController::registerClass},
         {"SBBacklightController", SBBacklightController::registerClass},

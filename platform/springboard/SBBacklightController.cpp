@@ -10,8 +10,7 @@ Class SBBacklightController::registerClass() {
 }
 
 std::shared_ptr<SBBacklightController> SBBacklightController::sharedInstance() {
-    static std::shared_ptr<SBBacklightController> controller =
-        makeObject<SBBacklightController>();
+    static std::shared_ptr<SBBacklightController> controller = makeObject<SBBacklightController>();
     return controller;
 }
 
@@ -20,9 +19,13 @@ void SBBacklightController::resetLockScreenIdleTimer() {
     restartCountdown();
 }
 
-void SBBacklightController::userActivity() { restartCountdown(); }
+void SBBacklightController::userActivity() {
+    restartCountdown();
+}
 
-void SBBacklightController::start() { restartCountdown(); }
+void SBBacklightController::start() {
+    restartCountdown();
+}
 
 void SBBacklightController::restartCountdown() {
     NSRunLoop& loop = NSRunLoop::mainRunLoop();

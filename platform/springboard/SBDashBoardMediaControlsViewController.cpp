@@ -7,9 +7,11 @@
 Class SBDashBoardMediaControlsViewController::registerClass() {
     objc_registerClass("UIViewController");
     Class cls = objc_registerClass("SBDashBoardMediaControlsViewController", "UIViewController");
-    class_addMethod(cls, "initWithMediaControlsViewController:",
-                    &SBDashBoardMediaControlsViewController::originalInitWithMediaControlsViewController);
-    class_addMethod(cls, "viewDidLoad", &SBDashBoardMediaControlsViewController::originalViewDidLoad);
+    class_addMethod(
+        cls, "initWithMediaControlsViewController:",
+        &SBDashBoardMediaControlsViewController::originalInitWithMediaControlsViewController);
+    class_addMethod(cls, "viewDidLoad",
+                    &SBDashBoardMediaControlsViewController::originalViewDidLoad);
     class_addMethod<void, id>(cls, "setView:", [](const id& self, const SEL&, id view) {
         if (auto controller = std::dynamic_pointer_cast<UIViewController>(self))
             controller->setView(std::dynamic_pointer_cast<UIView>(view));
@@ -21,14 +23,15 @@ Class SBDashBoardMediaControlsViewController::registerClass() {
     return cls;
 }
 
-std::shared_ptr<SBDashBoardMediaControlsViewController> SBDashBoardMediaControlsViewController::alloc() {
+std::shared_ptr<SBDashBoardMediaControlsViewController>
+SBDashBoardMediaControlsViewController::alloc() {
     return makeObject<SBDashBoardMediaControlsViewController>();
 }
 
 id SBDashBoardMediaControlsViewController::initWithMediaControlsViewController(
     const id& mediaControlsViewController) {
-    return objc_msgSend<id, id>(shared_from_this(), "initWithMediaControlsViewController:",
-                                mediaControlsViewController);
+    return objc_msgSend<id, id>(
+        shared_from_this(), "initWithMediaControlsViewController:", mediaControlsViewController);
 }
 
 void SBDashBoardMediaControlsViewController::viewDidLoad() {
@@ -49,13 +52,15 @@ void SBDashBoardMediaControlsViewController::originalViewDidLoad() {
         view()->addSubview(controlsView);
 }
 
-std::shared_ptr<MPUSystemMediaControlsViewController> MPUSystemMediaControlsViewController::create() {
+std::shared_ptr<MPUSystemMediaControlsViewController>
+MPUSystemMediaControlsViewController::create() {
     return makeObject<MPUSystemMediaControlsViewController>();
 }
 
 void MPUSystemMediaControlsViewController::loadView() {
     CGRect screen = UIScreen::mainScreen()->bounds();
-    auto panel = UIView::create(CGRectMake(8, screen.size.height * 0.27, screen.size.width - 16, 150));
+    auto panel =
+        UIView::create(CGRectMake(8, screen.size.height * 0.27, screen.size.width - 16, 150));
     panel->setBackgroundColor(UIColor::colorWithWhite(1, 0.7));
     panel->layer()->setCornerRadius(12);
     auto label = UILabel::create(CGRectMake(0, 0, screen.size.width - 16, 150));

@@ -5,7 +5,8 @@
 #include "platform/uikit/UIScrollView.h"
 
 namespace {
-const char* const kTransitionSelector = "performCustomTransitionToVisible:withAnimationSettings:completion:";
+const char* const kTransitionSelector =
+    "performCustomTransitionToVisible:withAnimationSettings:completion:";
 
 struct SampleNotification {
     const char* application;
@@ -30,7 +31,8 @@ Class SBDashBoardNotificationListViewController::registerClass() {
     class_addMethod(cls, kTransitionSelector,
                     &SBDashBoardNotificationListViewController::originalPerformCustomTransition);
     class_addMethod<id>(cls, "notificationListScrollView", [](const id& self, const SEL&) -> id {
-        auto controller = std::dynamic_pointer_cast<SBDashBoardNotificationListViewController>(self);
+        auto controller =
+            std::dynamic_pointer_cast<SBDashBoardNotificationListViewController>(self);
         if (!controller)
             return nullptr;
         controller->view();
@@ -46,9 +48,8 @@ SBDashBoardNotificationListViewController::alloc() {
 
 id SBDashBoardNotificationListViewController::initWithNibName(
     const std::optional<std::string>& nibName, const id& bundle) {
-    return objc_msgSend<id, std::optional<std::string>, id>(shared_from_this(),
-                                                           "initWithNibName:bundle:", nibName,
-                                                           bundle);
+    return objc_msgSend<id, std::optional<std::string>, id>(
+        shared_from_this(), "initWithNibName:bundle:", nibName, bundle);
 }
 
 void SBDashBoardNotificationListViewController::performCustomTransitionToVisible(
@@ -87,8 +88,8 @@ void SBDashBoardNotificationListViewController::loadView() {
 void SBDashBoardNotificationListViewController::buildList() {
     CGRect screen = UIScreen::mainScreen()->bounds();
     double top = screen.size.height * 0.27;
-    m_scrollView = UIScrollView::create(
-        CGRectMake(0, top, screen.size.width, screen.size.height - top));
+    m_scrollView =
+        UIScrollView::create(CGRectMake(0, top, screen.size.width, screen.size.height - top));
     m_scrollView->setAutoresizingMask(UIViewAutoresizingFlexibleWidth |
                                       UIViewAutoresizingFlexibleHeight);
     m_scrollView->setHidden(!m_visible);

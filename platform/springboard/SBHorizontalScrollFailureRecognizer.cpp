@@ -17,8 +17,8 @@ std::shared_ptr<SBHorizontalScrollFailureRecognizer> SBHorizontalScrollFailureRe
 }
 
 bool SBHorizontalScrollFailureRecognizer::isOutOfBounds(CGPoint point, double angle) {
-    return objc_msgSend<bool, CGPoint, double>(shared_from_this(), "_isOutOfBounds:forAngle:",
-                                               point, angle);
+    return objc_msgSend<bool, CGPoint, double>(shared_from_this(),
+                                               "_isOutOfBounds:forAngle:", point, angle);
 }
 
 bool SBHorizontalScrollFailureRecognizer::originalIsOutOfBounds(CGPoint, double angle) {

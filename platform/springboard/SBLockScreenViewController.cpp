@@ -60,8 +60,8 @@ void SBLockScreenViewController::buildPasscodeView() {
     for (int i = 0; i < 10; ++i) {
         int row = i < 9 ? i / 3 : 3;
         int column = i < 9 ? i % 3 : 1;
-        auto button = UIView::create(CGRectMake(left + column * (key + gap),
-                                                top + row * (key + gap * 0.6), key, key));
+        auto button = UIView::create(
+            CGRectMake(left + column * (key + gap), top + row * (key + gap * 0.6), key, key));
         button->layer()->setCornerRadius(key / 2);
         button->setBackgroundColor(UIColor::colorWithWhite(1, 0.18));
         auto digit = UILabel::create(CGRectMake(0, 0, key, key));

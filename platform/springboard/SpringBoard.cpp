@@ -7,9 +7,13 @@ Class SpringBoard::registerClass() {
     return cls;
 }
 
-std::shared_ptr<SpringBoard> SpringBoard::alloc() { return makeObject<SpringBoard>(); }
+std::shared_ptr<SpringBoard> SpringBoard::alloc() {
+    return makeObject<SpringBoard>();
+}
 
-id SpringBoard::init() { return objc_msgSend<id>(shared_from_this(), "init"); }
+id SpringBoard::init() {
+    return objc_msgSend<id>(shared_from_this(), "init");
+}
 
 id SpringBoard::originalInit() {
     auto self = std::static_pointer_cast<SpringBoard>(shared_from_this());

@@ -81,7 +81,8 @@ MobileSubstrate::loadExtensionsForBundleIdentifier(const std::string& bundleIden
         // The process keeps its extensions for its whole life.
         if (!dlopen(library.c_str(), RTLD_NOW | RTLD_GLOBAL)) {
             const char* message = dlerror();
-            result.errors.push_back(library.string() + ": " + (message ? message : "dlopen failed"));
+            result.errors.push_back(library.string() + ": " +
+                                    (message ? message : "dlopen failed"));
             SystemLog::shared().write("MobileSubstrate", result.errors.back());
             continue;
         }

@@ -15,7 +15,9 @@ std::string schemeOf(const std::string& url) {
 }
 } // namespace
 
-std::shared_ptr<UIApplication> UIApplication::create() { return makeObject<UIApplication>(); }
+std::shared_ptr<UIApplication> UIApplication::create() {
+    return makeObject<UIApplication>();
+}
 
 std::shared_ptr<UIApplication> UIApplication::sharedApplication() {
     std::lock_guard lock(applicationMutex);

@@ -63,7 +63,8 @@ public:
     void touchesBegan(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) override;
     void touchesMoved(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) override;
     void touchesEnded(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) override;
-    void touchesCancelled(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) override;
+    void touchesCancelled(const UITouchSet& touches,
+                          const std::shared_ptr<UIEvent>& event) override;
 
     std::string_view className() const override { return "UIControl"; }
 

@@ -3,7 +3,8 @@
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/objc/Runtime.h"
 
-const std::string UIDeviceOrientationDidChangeNotification = "UIDeviceOrientationDidChangeNotification";
+const std::string UIDeviceOrientationDidChangeNotification =
+    "UIDeviceOrientationDidChangeNotification";
 
 namespace {
 Class deviceClass() {
@@ -19,14 +20,18 @@ Class deviceClass() {
 }
 } // namespace
 
-UIDevice::UIDevice() : m_profile(UIDeviceProfile::iPhone7Plus()) { deviceClass(); }
+UIDevice::UIDevice() : m_profile(UIDeviceProfile::iPhone7Plus()) {
+    deviceClass();
+}
 
 std::shared_ptr<UIDevice> UIDevice::currentDevice() {
     static std::shared_ptr<UIDevice> device = makeObject<UIDevice>();
     return device;
 }
 
-void UIDevice::setProfile(const UIDeviceProfile& profile) { m_profile = profile; }
+void UIDevice::setProfile(const UIDeviceProfile& profile) {
+    m_profile = profile;
+}
 
 void UIDevice::setOrientation(UIDeviceOrientation orientation) {
     m_orientation = orientation;

@@ -57,6 +57,9 @@ std::optional<UIDeviceProfile> UIDeviceProfile::named(std::string_view name,
         *height > 4096 || *scale < 1 || *scale > 4)
         return std::nullopt;
     UIUserInterfaceIdiom chosen = idiom.value_or(UIUserInterfaceIdiom::Phone);
-    return UIDeviceProfile{std::string(name), {*width, *height}, *scale, chosen,
+    return UIDeviceProfile{std::string(name),
+                           {*width, *height},
+                           *scale,
+                           chosen,
                            chosen == UIUserInterfaceIdiom::Pad ? "iPad6,11" : "iPhone9,1"};
 }

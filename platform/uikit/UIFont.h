@@ -8,9 +8,15 @@
 // italic.
 class UIFont {
 public:
-    static UIFont systemFontOfSize(CGFloat size) { return UIFont("DejaVu Sans", size, false, false); }
-    static UIFont italicSystemFontOfSize(CGFloat size) { return UIFont("DejaVu Sans", size, true, false); }
-    static UIFont boldSystemFontOfSize(CGFloat size) { return UIFont("DejaVu Sans", size, false, true); }
+    static UIFont systemFontOfSize(CGFloat size) {
+        return UIFont("DejaVu Sans", size, false, false);
+    }
+    static UIFont italicSystemFontOfSize(CGFloat size) {
+        return UIFont("DejaVu Sans", size, true, false);
+    }
+    static UIFont boldSystemFontOfSize(CGFloat size) {
+        return UIFont("DejaVu Sans", size, false, true);
+    }
 
     const std::string& familyName() const { return m_family; }
     CGFloat pointSize() const { return m_size; }

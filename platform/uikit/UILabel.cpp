@@ -7,7 +7,9 @@ UILabel::UILabel() : m_font(UIFont::systemFontOfSize(17)) {
     setOpaque(false);
 }
 
-std::shared_ptr<UILabel> UILabel::create(CGRect frame) { return makeView<UILabel>(frame); }
+std::shared_ptr<UILabel> UILabel::create(CGRect frame) {
+    return makeView<UILabel>(frame);
+}
 
 void UILabel::setText(std::optional<std::string> text) {
     if (text == m_text)

@@ -20,7 +20,9 @@ public:
     const UIFont& font() const { return m_font; }
     void setFont(const UIFont& font) { m_font = font; }
     const UIColor& textColor() const { return m_textColor; }
-    void setTextColor(const UIColorRef& color) { m_textColor = color.value_or(UIColor::blackColor()); }
+    void setTextColor(const UIColorRef& color) {
+        m_textColor = color.value_or(UIColor::blackColor());
+    }
     NSTextAlignment textAlignment() const { return m_alignment; }
     void setTextAlignment(NSTextAlignment alignment) { m_alignment = alignment; }
 

@@ -6,7 +6,8 @@
 // change and the lift ends it.
 class UILongPressGestureRecognizer : public UIGestureRecognizer {
 public:
-    static std::shared_ptr<UILongPressGestureRecognizer> create(const id& target, const SEL& action);
+    static std::shared_ptr<UILongPressGestureRecognizer> create(const id& target,
+                                                                const SEL& action);
 
     static constexpr double kDefaultMinimumPressDuration = 0.5;
 
@@ -19,7 +20,8 @@ public:
     void touchesBegan(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) override;
     void touchesMoved(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) override;
     void touchesEnded(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) override;
-    void touchesCancelled(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) override;
+    void touchesCancelled(const UITouchSet& touches,
+                          const std::shared_ptr<UIEvent>& event) override;
     void reset() override;
 
     std::string_view className() const override { return "UILongPressGestureRecognizer"; }

@@ -15,7 +15,8 @@ void UIResponder::touchesEnded(const UITouchSet& touches, const std::shared_ptr<
         next->touchesEnded(touches, event);
 }
 
-void UIResponder::touchesCancelled(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) {
+void UIResponder::touchesCancelled(const UITouchSet& touches,
+                                   const std::shared_ptr<UIEvent>& event) {
     if (auto next = nextResponder())
         next->touchesCancelled(touches, event);
 }

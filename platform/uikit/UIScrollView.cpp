@@ -50,7 +50,9 @@ bool UIScrollView::touchesShouldCancelInContentView(const std::shared_ptr<UIView
     return !std::dynamic_pointer_cast<UIControl>(view);
 }
 
-bool UIScrollView::shouldBeginScrolling(CGPoint, CGPoint) { return true; }
+bool UIScrollView::shouldBeginScrolling(CGPoint, CGPoint) {
+    return true;
+}
 
 void UIScrollView::handlePan(id sender) {
     auto pan = std::dynamic_pointer_cast<UIPanGestureRecognizer>(sender);
@@ -65,8 +67,8 @@ void UIScrollView::handlePan(id sender) {
         m_dragStartOffset = contentOffset();
         [[fallthrough]];
     case UIGestureRecognizerState::Changed:
-        setContentOffset({std::clamp(m_dragStartOffset.x - translation.x, 0.0, maximum),
-                          contentOffset().y});
+        setContentOffset(
+            {std::clamp(m_dragStartOffset.x - translation.x, 0.0, maximum), contentOffset().y});
         break;
     case UIGestureRecognizerState::Ended:
     case UIGestureRecognizerState::Cancelled: {

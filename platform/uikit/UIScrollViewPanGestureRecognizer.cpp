@@ -18,9 +18,9 @@ void UIScrollViewPanGestureRecognizer::touchesMoved(const UITouchSet& touches,
     if (scrollView && touch && state() == UIGestureRecognizerState::Possible) {
         CGPoint translation = translationInView(nullptr);
         if (std::hypot(translation.x, translation.y) >= kHysteresis) {
-            bool allowed = scrollView->isScrollEnabled() &&
-                           scrollView->shouldBeginScrolling(touch->locationInView(scrollView),
-                                                            translation);
+            bool allowed =
+                scrollView->isScrollEnabled() &&
+                scrollView->shouldBeginScrolling(touch->locationInView(scrollView), translation);
             auto contentView = touch->view();
             if (allowed && contentView && contentView != scrollView)
                 allowed = scrollView->touchesShouldCancelInContentView(contentView);

@@ -3,8 +3,10 @@
 #include "platform/uikit/UIView.h"
 #include "platform/uikit/UIWindow.h"
 
-UITouch::UITouch(const std::shared_ptr<UIWindow>& window, CGPoint location, CFAbsoluteTime timestamp)
-    : m_location(location), m_previousLocation(location), m_timestamp(timestamp), m_window(window) {}
+UITouch::UITouch(const std::shared_ptr<UIWindow>& window, CGPoint location,
+                 CFAbsoluteTime timestamp)
+    : m_location(location), m_previousLocation(location), m_timestamp(timestamp), m_window(window) {
+}
 
 std::shared_ptr<UITouch> UITouch::create(const std::shared_ptr<UIWindow>& window,
                                          CGPoint locationInWindow, CFAbsoluteTime timestamp) {

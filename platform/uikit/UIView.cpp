@@ -12,7 +12,9 @@
 
 UIView::UIView() : m_layer(CALayer::layer()) {}
 
-std::shared_ptr<UIView> UIView::create(CGRect frame) { return makeView<UIView>(frame); }
+std::shared_ptr<UIView> UIView::create(CGRect frame) {
+    return makeView<UIView>(frame);
+}
 
 std::shared_ptr<UIView> UIView::initWithFrame(CGRect frame) {
     setFrame(frame);
@@ -59,8 +61,8 @@ void UIView::autoresize(CGSize oldSuper, CGSize newSuper) {
     CGRect f = frame();
     auto distribute = [](CGFloat delta, CGFloat& leading, CGFloat& size, CGFloat trailing,
                          bool flexLeading, bool flexSize, bool flexTrailing) {
-        CGFloat weights = (flexLeading ? leading : 0) + (flexSize ? size : 0) +
-                          (flexTrailing ? trailing : 0);
+        CGFloat weights =
+            (flexLeading ? leading : 0) + (flexSize ? size : 0) + (flexTrailing ? trailing : 0);
         int parts = int(flexLeading) + int(flexSize) + int(flexTrailing);
         if (parts == 0)
             return;
@@ -206,8 +208,8 @@ std::shared_ptr<UIView> UIView::hitTest(CGPoint point, const std::shared_ptr<UIE
         return nullptr;
     for (auto it = m_subviews.rbegin(); it != m_subviews.rend(); ++it) {
         std::shared_ptr<UIView> subview = *it;
-        CGPoint local = subview->convertPointFromView(point, std::static_pointer_cast<UIView>(
-                                                                 shared_from_this()));
+        CGPoint local = subview->convertPointFromView(
+            point, std::static_pointer_cast<UIView>(shared_from_this()));
         if (auto hit = subview->hitTest(local, event))
             return hit;
     }
@@ -264,8 +266,10 @@ void UIView::transitionWithView(const std::shared_ptr<UIView>& view, double dura
                                 UIViewAnimationOptions options,
                                 const std::function<void()>& animations,
                                 const std::function<void(bool)>& completion) {
-    if (view && (options & UIViewAnimationOptionTransitionCrossDissolve) ==
-                    UIViewAnimationOptionTransitionCrossDissolve && duration > 0) {
+    if (view &&
+        (options & UIViewAnimationOptionTransitionCrossDissolve) ==
+            UIViewAnimationOptionTransitionCrossDissolve &&
+        duration > 0) {
         CATransition transition;
         transition.beginTime = NSRunLoop::mainRunLoop().now();
         transition.duration = duration;

@@ -29,7 +29,9 @@ void UIViewController::setView(const std::shared_ptr<UIView>& view) {
         m_view->setViewController(std::static_pointer_cast<UIViewController>(shared_from_this()));
 }
 
-void UIViewController::loadView() { setView(UIView::create(UIScreen::mainScreen()->bounds())); }
+void UIViewController::loadView() {
+    setView(UIView::create(UIScreen::mainScreen()->bounds()));
+}
 
 std::shared_ptr<UIResponder> UIViewController::nextResponder() const {
     return m_view ? m_view->superview() : nullptr;

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 
-std::shared_ptr<UIWindow> UIWindow::create(CGRect frame) { return makeView<UIWindow>(frame); }
+std::shared_ptr<UIWindow> UIWindow::create(CGRect frame) {
+    return makeView<UIWindow>(frame);
+}
 
 std::shared_ptr<UIEvent> UIWindow::eventFor(const std::shared_ptr<UITouch>& touch) const {
     return UIEvent::create({touch}, NSRunLoop::mainRunLoop().now());
@@ -60,8 +62,8 @@ void UIWindow::touchMove(CGPoint point) {
     UITouchSet touches{touch};
     for (const auto& recognizer : touch->gestureRecognizers()) {
         auto state = recognizer->state();
-        if (state == UIGestureRecognizerState::Possible || state == UIGestureRecognizerState::Began ||
-            state == UIGestureRecognizerState::Changed)
+        if (state == UIGestureRecognizerState::Possible ||
+            state == UIGestureRecognizerState::Began || state == UIGestureRecognizerState::Changed)
             recognizer->touchesMoved(touches, event);
     }
     if (m_touch == touch && !m_viewCancelled)
@@ -79,8 +81,8 @@ void UIWindow::touchUp(CGPoint point) {
     // touch from the view, which then sees a cancel instead of an end.
     for (const auto& recognizer : touch->gestureRecognizers()) {
         auto state = recognizer->state();
-        if (state == UIGestureRecognizerState::Possible || state == UIGestureRecognizerState::Began ||
-            state == UIGestureRecognizerState::Changed)
+        if (state == UIGestureRecognizerState::Possible ||
+            state == UIGestureRecognizerState::Began || state == UIGestureRecognizerState::Changed)
             recognizer->touchesEnded(touches, event);
     }
     if (m_touch == touch && !m_viewCancelled)

@@ -72,7 +72,8 @@ TEST_F(SpringBoard, TheExtensionPutsThePlayerIntoTheMediaControlsPage) {
 }
 
 TEST_F(SpringBoard, WithoutTheExtensionThePageShowsTheSystemControls) {
-    std::filesystem::remove(host.root() / "Library/MobileSubstrate/DynamicLibraries/RotixiOS10.plist");
+    std::filesystem::remove(host.root() /
+                            "Library/MobileSubstrate/DynamicLibraries/RotixiOS10.plist");
     Json dump = runAndDump(kSetup);
     EXPECT_EQ(dump["extensions"].size(), 0u);
     EXPECT_EQ(findView(dump["window"], "Rotix"), nullptr);
@@ -92,9 +93,9 @@ TEST_F(SpringBoard, AMissingClassIsLoggedOncePerReplacementAndTheRestStillWork) 
 }
 
 TEST_F(SpringBoard, EachMissingClassIsNamedInTheLog) {
-    Json dump = runAndDump("wait 1\n", {"--omit-class", "SBPagedScrollView", "--omit-class",
-                                        "SpringBoard", "--omit-class",
-                                        "SBDashBoardNotificationListViewController"});
+    Json dump =
+        runAndDump("wait 1\n", {"--omit-class", "SBPagedScrollView", "--omit-class", "SpringBoard",
+                                "--omit-class", "SBDashBoardNotificationListViewController"});
     EXPECT_EQ(countLogLines(dump, "nil class SBPagedScrollView"), 1);
     EXPECT_EQ(countLogLines(dump, "nil class SpringBoard"), 1);
     EXPECT_EQ(countLogLines(dump, "nil class SBDashBoardNotificationListViewController"), 2);
@@ -146,7 +147,8 @@ TEST_F(SpringBoard, PreferencesWrittenByAScenarioReachThePlayer) {
     ASSERT_NE(player, nullptr);
     bool found = false;
     for (const auto& subview : (*player)["subviews"].asArray()) {
-        if (subview["class"].asString() == "UILabel" && subview["text"].asString() == "Paper Lanterns") {
+        if (subview["class"].asString() == "UILabel" &&
+            subview["text"].asString() == "Paper Lanterns") {
             EXPECT_EQ(subview["textColor"].asString(), "#FF0000");
             found = true;
         }

@@ -7,8 +7,8 @@
 
 #include <atomic>
 #include <poll.h>
-#include <unistd.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -64,8 +64,8 @@ TEST_F(RunLoop, RepeatingTimerKeepsItsCadence) {
     counterClass();
     auto counter = Counter::create();
     CFAbsoluteTime start = now();
-    auto timer = NSTimer::scheduledTimerWithTimeInterval(0.1, counter, "tick:", nullptr,
-                                                         Repeats::Yes);
+    auto timer =
+        NSTimer::scheduledTimerWithTimeInterval(0.1, counter, "tick:", nullptr, Repeats::Yes);
     run(0.55);
     ASSERT_EQ(counter->times.size(), 5u);
     for (size_t i = 0; i < 5; ++i)
@@ -79,8 +79,8 @@ TEST_F(RunLoop, LateRepeatingTimerFiresOnceThenKeepsCadence) {
     counterClass();
     auto counter = Counter::create();
     CFAbsoluteTime start = now();
-    auto timer = NSTimer::scheduledTimerWithTimeInterval(0.1, counter, "tick:", nullptr,
-                                                         Repeats::Yes);
+    auto timer =
+        NSTimer::scheduledTimerWithTimeInterval(0.1, counter, "tick:", nullptr, Repeats::Yes);
     // Something on the main thread holds the loop for 0.35 s.
     NSRunLoop::mainRunLoop().schedule(start + 0.05, [&] { m_clock->advanceTo(start + 0.4); });
     run(0.45);
@@ -110,7 +110,8 @@ TEST_F(RunLoop, OneShotTimerInvalidatesItselfAndReleasesItsTarget) {
     counterClass();
     auto counter = Counter::create();
     std::weak_ptr<Counter> weak = counter;
-    auto timer = NSTimer::scheduledTimerWithTimeInterval(1.5, counter, "poke", nullptr, Repeats::No);
+    auto timer =
+        NSTimer::scheduledTimerWithTimeInterval(1.5, counter, "poke", nullptr, Repeats::No);
     counter.reset();
     run(1.49);
     EXPECT_TRUE(timer->isValid());

@@ -1,6 +1,7 @@
 #include "platform/objc/Runtime.h"
-#include "platform/substrate/Substrate.h"
+
 #include "platform/foundation/SystemLog.h"
+#include "platform/substrate/Substrate.h"
 
 #include <gtest/gtest.h>
 
@@ -119,8 +120,7 @@ TEST_F(Runtime, InheritedMethodIsReplacedOnTheSubclassOnly) {
 TEST_F(Runtime, ClassMethodsLiveOnTheMetaclass) {
     Class meta = object_getClass(cls);
     EXPECT_TRUE((class_addMethod<std::string>(
-        meta, "sharedName", [](const id&, const SEL&) { return std::string("shared"); },
-        "@@:")));
+        meta, "sharedName", [](const id&, const SEL&) { return std::string("shared"); }, "@@:")));
     EXPECT_FALSE((class_addMethod<std::string>(
         meta, "sharedName", [](const id&, const SEL&) { return std::string("again"); })));
     EXPECT_EQ((objc_msgSend<std::string>(cls, "sharedName")), "shared");

@@ -35,8 +35,8 @@ class UIKit : public ManualClockTest {
 protected:
     void SetUp() override {
         ManualClockTest::SetUp();
-        for (const char* action : {"pressed", "down", "upInside", "upOutside", "cancel",
-                                   "changed", "tapped:", "held:", "panned:"})
+        for (const char* action : {"pressed", "down", "upInside", "upOutside", "cancel", "changed",
+                                   "tapped:", "held:", "panned:"})
             ActionRecorder::addAction(action);
         recorder = ActionRecorder::create();
         window = UIWindow::create(CGRectMake(0, 0, 400, 400));
@@ -147,7 +147,8 @@ TEST_F(UIKit, LongPressGoesThroughItsStates) {
     window->touchMove({52, 50});
     window->touchMove({54, 50});
     window->touchUp({54, 50});
-    EXPECT_EQ(recorder->actions, (std::vector<std::string>{"held:1", "held:2", "held:2", "held:3"}));
+    EXPECT_EQ(recorder->actions,
+              (std::vector<std::string>{"held:1", "held:2", "held:2", "held:3"}));
     EXPECT_EQ(press->state(), UIGestureRecognizerState::Possible);
 }
 
@@ -202,8 +203,7 @@ TEST_F(UIKit, PanBeginsAfterTheFingerHasMovedAndFollowsIt) {
     EXPECT_EQ(pan->locationInView(view), CGPointMake(115, 100));
     window->touchMove({130, 100});
     window->touchUp({140, 100});
-    EXPECT_EQ(recorder->actions,
-              (std::vector<std::string>{"panned:1", "panned:2", "panned:3"}));
+    EXPECT_EQ(recorder->actions, (std::vector<std::string>{"panned:1", "panned:2", "panned:3"}));
     EXPECT_EQ(pan->state(), UIGestureRecognizerState::Possible);
 }
 
