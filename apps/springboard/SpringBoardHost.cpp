@@ -2,6 +2,7 @@
 
 #include "apps/springboard/LockScreen.h"
 #include "apps/springboard/NowPlayingCommands.h"
+#include "platform/activator/LAActivator.h"
 #include "platform/corefoundation/CFNotificationCenter.h"
 #include "platform/corefoundation/CFPreferences.h"
 #include "platform/device/DeviceRoot.h"
@@ -138,6 +139,16 @@ Json SpringBoardHost::dump() const {
     json.set("extensions", std::move(extensions));
     json.set("lockScreen", m_lockScreen ? m_lockScreen->dump() : Json());
     json.set("nowPlaying", nowPlayingDumpSection());
+    Json listeners = Json::array();
+    for (const auto& info : LAActivator::sharedInstance()->listeners()) {
+        Json entry = Json::object();
+        entry.set("name", info.name);
+        entry.set("title", info.title);
+        entry.set("description", info.description);
+        entry.set("group", info.group);
+        listeners.push(std::move(entry));
+    }
+    json.set("activatorListeners", std::move(listeners));
     json.set("window", ViewDump::dumpView(window()));
     for (const auto& [name, section] : m_sections)
         json.set(name, section());
@@ -378,6 +389,17 @@ void SpringBoardHost::registerCommands(Scenario& scenario) {
                              loop.runUntilIdle();
                              return std::nullopt;
                          }});
+    scenario.addCommand(
+        "activator",
+        {"activator LISTENER-NAME", 1, 1,
+         [this, &loop](const Scenario::Line& line) -> std::optional<std::string> {
+             requireBoot();
+             auto event = LAEvent::eventWithName("scenario");
+             if (!LAActivator::sharedInstance()->sendEventToListener(event, line.arguments[0]))
+                 return "no listener is registered as '" + line.arguments[0] + "'";
+             loop.runUntilIdle();
+             return std::nullopt;
+         }});
     scenario.addCommand(
         "media-page",
         {"media-page", 0, 0, [this, &loop](const Scenario::Line&) -> std::optional<std::string> {

@@ -157,3 +157,59 @@ TEST_F(SpringBoard, PreferencesWrittenByAScenarioReachThePlayer) {
 }
 
 } // namespace
+
+namespace {
+
+class ActivatorToggle : public ::testing::Test {
+protected:
+    HostRun host{ROTIX_SPRINGBOARD_PATH};
+};
+
+TEST_F(ActivatorToggle, TwoEventsRestoreTheFirstState) {
+    ASSERT_EQ(host.run("playlist demo\nplay\nwait 1\ndump 0.json\n"
+                       "activator org.brenwick.rotix\ndump 1.json\n"
+                       "activator org.brenwick.rotix\ndump 2.json\n"),
+              0)
+        << host.standardError();
+    auto playerHidden = [&](const char* name) {
+        return host.readJson(name)
+            .value()["lockScreen"]["mediaControlsPages"][0]["rootViewHidden"]
+            .asBool();
+    };
+    auto listHidden = [&](const char* name) {
+        return host.readJson(name)
+            .value()["lockScreen"]["notificationList"]["scrollViewHidden"]
+            .asBool();
+    };
+    EXPECT_FALSE(playerHidden("0.json"));
+    EXPECT_TRUE(listHidden("0.json"));
+    EXPECT_TRUE(playerHidden("1.json"));
+    EXPECT_FALSE(listHidden("1.json"));
+    EXPECT_FALSE(playerHidden("2.json"));
+    EXPECT_TRUE(listHidden("2.json"));
+}
+
+TEST_F(ActivatorToggle, AnEventBeforeAnyPlayerShowsTheList) {
+    // Without a media-controls page there is never a player: the event asks
+    // for the list.
+    ASSERT_EQ(host.run("activator org.brenwick.rotix\ndump out.json\n",
+                       {"--omit-class", "SBDashBoardMediaControlsViewController"}),
+              0)
+        << host.standardError();
+    auto dump = host.readJson("out.json").value();
+    EXPECT_FALSE(dump["lockScreen"]["notificationList"]["scrollViewHidden"].asBool());
+}
+
+TEST_F(ActivatorToggle, TheListenerIsListedWithItsTexts) {
+    ASSERT_EQ(host.run("dump out.json\n"), 0) << host.standardError();
+    auto dump = host.readJson("out.json").value();
+    ASSERT_EQ(dump["activatorListeners"].size(), 1u);
+    const Json& listener = dump["activatorListeners"][0];
+    EXPECT_EQ(listener["name"].asString(), "org.brenwick.rotix");
+    EXPECT_EQ(listener["title"].asString(), "Rotix");
+    EXPECT_EQ(listener["description"].asString(), "Toggle Notification Visibility");
+    EXPECT_EQ(listener["group"].asString(), "");
+    EXPECT_EQ(host.run("activator org.nobody.here\n"), 2);
+}
+
+} // namespace
