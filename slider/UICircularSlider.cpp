@@ -51,13 +51,12 @@ UICircularSlider::UICircularSlider() {
 // Recognisers deliver their actions through the runtime, so the two actions
 // must be methods of a class the runtime knows by the control's name.
 void UICircularSlider::registerClass() {
-    static const bool registered = [] {
+    [[maybe_unused]] static const bool registered = [] {
         Class cls = objc_registerClass("UICircularSlider", "UIControl");
         class_addMethod(cls, "panGestureHappened:", &UICircularSlider::panGestureHappened);
         class_addMethod(cls, "tapGestureHappened:", &UICircularSlider::tapGestureHappened);
         return true;
     }();
-    (void)registered;
 }
 
 std::shared_ptr<UICircularSlider> UICircularSlider::create(CGRect frame) {

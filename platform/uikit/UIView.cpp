@@ -1,6 +1,7 @@
 #include "platform/uikit/UIView.h"
 
 #include "platform/foundation/NSRunLoop.h"
+#include "platform/objc/Runtime.h"
 #include "platform/uikit/UIGestureRecognizer.h"
 #include "platform/uikit/UIGraphics.h"
 #include "platform/uikit/UIImage.h"
@@ -10,7 +11,23 @@
 #include <algorithm>
 #include <cmath>
 
-UIView::UIView() : m_layer(CALayer::layer()) {}
+namespace {
+// The base classes of the views, so that classes registered under them have
+// their real superclass chain.
+void registerViewClasses() {
+    static const bool registered = [] {
+        objc_registerClass("UIResponder");
+        objc_registerClass("UIView", "UIResponder");
+        objc_registerClass("UIControl", "UIView");
+        objc_registerClass("UIViewController", "UIResponder");
+        objc_registerClass("UIApplication", "UIResponder");
+        return true;
+    }();
+    (void)registered;
+}
+} // namespace
+
+UIView::UIView() : m_layer(CALayer::layer()) { registerViewClasses(); }
 
 std::shared_ptr<UIView> UIView::create(CGRect frame) {
     return makeView<UIView>(frame);

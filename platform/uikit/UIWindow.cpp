@@ -9,6 +9,19 @@ std::shared_ptr<UIWindow> UIWindow::create(CGRect frame) {
     return makeView<UIWindow>(frame);
 }
 
+UIWindow::~UIWindow() {
+    // A touch still down holds its recognisers and they hold it: let go of
+    // both, or they would outlive the window.
+    if (m_touch) {
+        for (const auto& recognizer : m_touch->gestureRecognizers()) {
+            recognizer->setStateObserver(nullptr);
+            recognizer->reset();
+        }
+        m_touch->setGestureRecognizers({});
+        m_touch->setView(nullptr);
+    }
+}
+
 std::shared_ptr<UIEvent> UIWindow::eventFor(const std::shared_ptr<UITouch>& touch) const {
     return UIEvent::create({touch}, NSRunLoop::mainRunLoop().now());
 }

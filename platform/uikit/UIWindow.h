@@ -11,6 +11,7 @@
 class UIWindow : public UIView {
 public:
     static std::shared_ptr<UIWindow> create(CGRect frame);
+    ~UIWindow() override;
 
     // One finger, in window points.
     void touchDown(CGPoint point);

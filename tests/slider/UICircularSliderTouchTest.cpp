@@ -71,6 +71,7 @@ TEST_F(UICircularSliderTouch, TheMovementThatBeginsThePanChangesNothing) {
     move({50, 90});
     EXPECT_EQ(m_slider->value(), 0.5f);
     EXPECT_EQ(m_recorder->actions, Events{"valueChanged:"});
+    m_window->touchCancel();
 }
 
 TEST_F(UICircularSliderTouch, ADragReportsEachChangeThenTheTouchUp) {
