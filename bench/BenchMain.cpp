@@ -1,7 +1,6 @@
 #include "bench/BenchComparison.h"
 
 #include <benchmark/benchmark.h>
-
 #include <cstdio>
 #include <map>
 #include <vector>
@@ -43,14 +42,14 @@ public:
                 if (reference == m_times.end())
                     continue;
                 if (!header) {
-                    std::printf("\n%-58s %10s %8s  %s\n", "comparison (same run)", "ratio",
-                                "goal", "");
+                    std::printf("\n%-58s %10s %8s  %s\n", "comparison (same run)", "ratio", "goal",
+                                "");
                     header = true;
                 }
                 const double ratio = reference->second / time;
                 std::printf("%-58s %9.2fx %7.2fx  %s\n",
-                            (c.ours + arguments + " vs " + c.reference).c_str(), ratio,
-                            c.goalRatio, ratio >= c.goalRatio ? "met" : "MISSED");
+                            (c.ours + arguments + " vs " + c.reference).c_str(), ratio, c.goalRatio,
+                            ratio >= c.goalRatio ? "met" : "MISSED");
                 std::printf("%-58s %s\n", "", c.goal.c_str());
             }
         }
@@ -62,8 +61,8 @@ private:
 
 } // namespace
 
-void compareWithReference(const std::string& ours, const std::string& reference,
-                          double goalRatio, const std::string& goal) {
+void compareWithReference(const std::string& ours, const std::string& reference, double goalRatio,
+                          const std::string& goal) {
     comparisons().push_back({ours, reference, goalRatio, goal});
 }
 

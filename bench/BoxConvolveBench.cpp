@@ -2,9 +2,8 @@
 #include "bench/BenchImages.h"
 #include "platform/accelerate/vImage.h"
 
-#include <benchmark/benchmark.h>
-
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <cstdint>
 #include <vector>
 
@@ -104,10 +103,10 @@ void BM_OpenCVBoxFilterThreeTimes(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenCVBoxFilterThreeTimes)->Apply(boxSizes);
 
-const bool registered = (compareWithReference("BM_BoxConvolveThreePasses",
-                                              "BM_OpenCVBoxFilterThreeTimes", 1.6,
-                                              "three box passes >= 1.6x OpenCV boxFilter x3"),
-                         true);
+const bool registered =
+    (compareWithReference("BM_BoxConvolveThreePasses", "BM_OpenCVBoxFilterThreeTimes", 1.6,
+                          "three box passes >= 1.6x OpenCV boxFilter x3"),
+     true);
 #endif
 
 } // namespace

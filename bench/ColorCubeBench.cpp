@@ -4,9 +4,8 @@
 #include "platform/graphics/CGImage.h"
 #include "platform/uikit/UIImage.h"
 
-#include <benchmark/benchmark.h>
-
 #include <array>
+#include <benchmark/benchmark.h>
 #include <cstdint>
 #include <vector>
 
@@ -50,8 +49,8 @@ std::shared_ptr<UIImage> photoLikeImage() {
     // The image layout: blue, green, red, alpha in memory.
     for (size_t i = 0; i < pixels.size(); i += 4)
         std::swap(pixels[i], pixels[i + 2]);
-    return UIImage::imageWithCGImage(CGImage::create(kWidth, kHeight, kWidth * 4,
-                                                     std::move(pixels), kCGImageAlphaNoneSkipFirst));
+    return UIImage::imageWithCGImage(CGImage::create(kWidth, kHeight, kWidth * 4, std::move(pixels),
+                                                     kCGImageAlphaNoneSkipFirst));
 }
 
 // Whole extractions from an image: the pixel read, the histogram, the
@@ -81,9 +80,9 @@ void BM_ColorCubeExtractFiveColors(benchmark::State& state) {
 }
 BENCHMARK(BM_ColorCubeExtractFiveColors)->Unit(benchmark::kMicrosecond);
 
-const bool registered = (compareWithReference("BM_ColorCubeLocalMaxima", "BM_BareCubeCount",
-                                              1 / 1.5,
-                                              "histogram and maxima within 1.5x of a bare count"),
-                         true);
+const bool registered =
+    (compareWithReference("BM_ColorCubeLocalMaxima", "BM_BareCubeCount", 1 / 1.5,
+                          "histogram and maxima within 1.5x of a bare count"),
+     true);
 
 } // namespace

@@ -31,16 +31,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> dest(std::max<size_t>(1, (destWidth * 4 + padding) * destHeight));
     vImage_Buffer in{src.data(), height, width, rowBytes};
     vImage_Buffer out{dest.data(), destHeight, destWidth, destWidth * 4 + padding};
-    const vImage_Error error = vImageBoxConvolve_ARGB8888(
-        &in, &out, nullptr, offsetX, offsetY, kernelHeight, kernelWidth, nullptr,
-        kvImageEdgeExtend);
+    const vImage_Error error =
+        vImageBoxConvolve_ARGB8888(&in, &out, nullptr, offsetX, offsetY, kernelHeight, kernelWidth,
+                                   nullptr, kvImageEdgeExtend);
     if (kernelHeight % 2 == 0 && error != kvImageInvalidKernelSize)
         __builtin_trap();
 
-    const int16_t matrix[16] = {
-        static_cast<int16_t>(data[0] << 8 | data[1]), static_cast<int16_t>(data[2] << 8 | data[3]),
-        static_cast<int16_t>(data[4] << 8 | data[5]), static_cast<int16_t>(data[6] << 8 | data[7]),
-        256, 0, 0, 0, 0, 256, 0, 0, 0, 0, 0, static_cast<int16_t>(data[8] << 8 | data[9])};
+    const int16_t matrix[16] = {static_cast<int16_t>(data[0] << 8 | data[1]),
+                                static_cast<int16_t>(data[2] << 8 | data[3]),
+                                static_cast<int16_t>(data[4] << 8 | data[5]),
+                                static_cast<int16_t>(data[6] << 8 | data[7]),
+                                256,
+                                0,
+                                0,
+                                0,
+                                0,
+                                256,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                static_cast<int16_t>(data[8] << 8 | data[9])};
     const int32_t divisor = static_cast<int32_t>(data[9]) - 128;
     vImageMatrixMultiply_ARGB8888(&in, &in, matrix, divisor, nullptr, nullptr, kvImageNoFlags);
     return 0;

@@ -22,10 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const CCColorFlags flags = data[0] & 0x7F;
     const unsigned long count = data[1] % 16;
     const UIColorRef avoid =
-        data[2] & 1 ? UIColorRef(UIColor::colorWithRed(data[3] / 255.0, data[4] / 255.0,
-                                                       data[5] / 255.0, 1))
-                    : data[2] & 2 ? UIColorRef(UIColor::colorWithWhite(data[3] / 255.0, 1))
-                                  : UIColorRef();
+        data[2] & 1   ? UIColorRef(UIColor::colorWithRed(data[3] / 255.0, data[4] / 255.0,
+                                                         data[5] / 255.0, 1))
+        : data[2] & 2 ? UIColorRef(UIColor::colorWithWhite(data[3] / 255.0, 1))
+                      : UIColorRef();
     const size_t width = 1 + data[6] % 64;
     const std::span<const uint8_t> pixels(data + kHeaderSize, size - kHeaderSize);
 
@@ -47,9 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t height = pixels.size() / 4 / width;
     if (height > 0) {
         std::vector<uint8_t> bitmap(pixels.begin(), pixels.begin() + width * height * 4);
-        const auto image = UIImage::imageWithCGImage(
-            CGImage::create(width, height, width * 4, std::move(bitmap),
-                            kCGImageAlphaPremultipliedFirst));
+        const auto image = UIImage::imageWithCGImage(CGImage::create(
+            width, height, width * 4, std::move(bitmap), kCGImageAlphaPremultipliedFirst));
         cube->extractColorsFromImage(image, flags, count);
         uint32_t pixelCount = 0;
         if (cube->rawPixelDataFromImage(image, &pixelCount) && pixelCount != width * height)

@@ -1,5 +1,6 @@
 #include "imaging/CCColorCube.h"
 
+#include "platform/accelerate/TargetClones.h"
 #include "platform/graphics/CGImage.h"
 #include "platform/uikit/UIImage.h"
 
@@ -10,10 +11,10 @@
 #include <new>
 
 const int32_t neighbourIndices[27][3] = {
-    {0, 0, 0},   {0, 0, 1},   {0, 0, -1},  {0, 1, 0},   {0, 1, 1},   {0, 1, -1},  {0, -1, 0},
-    {0, -1, 1},  {0, -1, -1}, {1, 0, 0},   {1, 0, 1},   {1, 0, -1},  {1, 1, 0},   {1, 1, 1},
-    {1, 1, -1},  {1, -1, 0},  {1, -1, 1},  {1, -1, -1}, {-1, 0, 0},  {-1, 0, 1},  {-1, 0, -1},
-    {-1, 1, 0},  {-1, 1, 1},  {-1, 1, -1}, {-1, -1, 0}, {-1, -1, 1}, {-1, -1, -1},
+    {0, 0, 0},  {0, 0, 1},   {0, 0, -1},  {0, 1, 0},   {0, 1, 1},   {0, 1, -1},   {0, -1, 0},
+    {0, -1, 1}, {0, -1, -1}, {1, 0, 0},   {1, 0, 1},   {1, 0, -1},  {1, 1, 0},    {1, 1, 1},
+    {1, 1, -1}, {1, -1, 0},  {1, -1, 1},  {1, -1, -1}, {-1, 0, 0},  {-1, 0, 1},   {-1, 0, -1},
+    {-1, 1, 0}, {-1, 1, 1},  {-1, 1, -1}, {-1, -1, 0}, {-1, -1, 1}, {-1, -1, -1},
 };
 
 namespace {
@@ -25,38 +26,46 @@ constexpr double kBrightThreshold = 0.6;
 constexpr double kDarkThreshold = 0.4;
 
 // The counting loop adds each pixel to its cell as one vector of four doubles,
-// (red, green, blue, 1), so that one addition carries all four sums. Each sum
+// (1, red, green, blue), so that one addition carries all four sums. Each sum
 // still receives the same additions in the same order as one double per
 // field would, and the count is exact far beyond any image's size.
-using Sums = double __attribute__((vector_size(32), may_alias));
+typedef double Sums __attribute__((vector_size(32), may_alias));
+
+enum class PixelFilter { All, BrightOnly, DarkOnly };
+
+// The offset tables carry, above a byte's cell offset, the result of the
+// filter's brightness test for that byte in a bit of each channel's own, so
+// the sum of a pixel's three entries is its cell index with the three test
+// results on top: one lookup a channel does both.
+constexpr int kTestShift = 29;
+constexpr uint32_t kIndexMask = (1u << kTestShift) - 1;
+constexpr uint32_t kAllTests = 7;
 
 // Everything the counting loop needs of one byte value, computed once with
 // the same double arithmetic as the per-pixel formulas: the component v / 255
-// in its lane (the red table also carries the count), its step times each
-// axis's stride, and the two brightness tests.
+// in its lane (the red table also carries the count), and for each filter
+// its step times each axis's stride with the brightness test.
 struct ComponentTables {
     Sums red[256];
     Sums green[256];
     Sums blue[256];
-    uint32_t redOffset[256];
-    uint32_t greenOffset[256];
-    uint32_t blueOffset[256];
-    bool bright[256];
-    bool dark[256];
+    uint32_t offsets[3][3][256];
 
     ComponentTables() {
         for (int v = 0; v < 256; ++v) {
             const double c = v / 255.0;
             // 29, not 30: only a component of exactly 255 reaches step 29.
             const auto step = static_cast<uint32_t>(c * 29.0);
-            red[v] = Sums{c, 0, 0, 1};
-            green[v] = Sums{0, c, 0, 0};
-            blue[v] = Sums{0, 0, c, 0};
-            redOffset[v] = step;
-            greenOffset[v] = step * kSteps;
-            blueOffset[v] = step * kSteps * kSteps;
-            bright[v] = c >= kBrightThreshold;
-            dark[v] = c < kDarkThreshold;
+            red[v] = Sums{1, c, 0, 0};
+            green[v] = Sums{0, 0, c, 0};
+            blue[v] = Sums{0, 0, 0, c};
+            const uint32_t tests[3] = {0, c >= kBrightThreshold, c < kDarkThreshold};
+            for (int filter = 0; filter < 3; ++filter) {
+                uint32_t stride = 1;
+                for (int channel = 0; channel < 3; ++channel, stride *= kSteps)
+                    offsets[filter][channel][v] = step * stride | tests[filter]
+                                                                      << (kTestShift + channel);
+            }
         }
     }
 };
@@ -66,52 +75,134 @@ const ComponentTables& componentTables() {
     return tables;
 }
 
-enum class PixelFilter { All, BrightOnly, DarkOnly };
+// Where a pixel's red byte lies: first (RGBA) or third (BGRA, the bitmap
+// layout of images).
+enum class ByteOrder { RGBA, BGRA };
 
-// Rows of pixels whose red, green and blue bytes lie at the given offsets.
+// Rows of four-byte pixels.
 struct PixelRows {
     const uint8_t* data;
     size_t width;
     size_t height;
     size_t bytesPerRow;
-    int red;
-    int green;
-    int blue;
+    ByteOrder order;
+};
+
+// One pixel's part of the count: whether the flags let it count (1 or 0),
+// its cell and what it adds there.
+struct PixelCount {
+    uint32_t counts;
+    uint32_t index;
+    Sums addend;
 };
 
 template <PixelFilter Filter>
-__attribute__((always_inline)) inline void countRowsWith(Sums* sums, const PixelRows& rows) {
-    const ComponentTables& t = componentTables();
-    for (size_t y = 0; y < rows.height; ++y) {
-        const uint8_t* p = rows.data + y * rows.bytesPerRow;
-        for (size_t x = 0; x < rows.width; ++x, p += 4) {
-            const uint8_t r = p[rows.red];
-            const uint8_t g = p[rows.green];
-            const uint8_t b = p[rows.blue];
-            if constexpr (Filter == PixelFilter::BrightOnly) {
-                if (!(t.bright[r] | t.bright[g] | t.bright[b]))
-                    continue;
-            } else if constexpr (Filter == PixelFilter::DarkOnly) {
-                if (!(t.dark[r] & t.dark[g] & t.dark[b]))
-                    continue;
-            }
-            // Adding the zero lanes changes nothing, so each lane gets exactly
-            // its component.
-            sums[t.redOffset[r] + t.greenOffset[g] + t.blueOffset[b]] +=
-                t.red[r] + t.green[g] + t.blue[b];
-        }
-    }
+__attribute__((always_inline)) inline PixelCount pixelCount(const ComponentTables& t, uint32_t r,
+                                                            uint32_t g, uint32_t b) {
+    const auto& offsets = t.offsets[static_cast<int>(Filter)];
+    const uint32_t key = offsets[0][r] + offsets[1][g] + offsets[2][b];
+    uint32_t counts = 1;
+    if constexpr (Filter == PixelFilter::BrightOnly)
+        counts = (key >> kTestShift) != 0;
+    else if constexpr (Filter == PixelFilter::DarkOnly)
+        counts = (key >> kTestShift) == kAllTests;
+    // Adding the zero lanes changes nothing, so each lane gets exactly its
+    // component.
+    return {counts, key & kIndexMask, t.red[r] + t.green[g] + t.blue[b]};
 }
 
-// Wider vectors where the machine has them, chosen when the library loads.
-__attribute__((target_clones("arch=x86-64-v3", "default"))) void
-countRows(Sums* sums, const PixelRows& rows, CCColorFlags flags) {
+// Adds every pixel to its cell. With Track, notes each cell the first time it
+// is reached, so that the rest of the analysis visits only occupied cells,
+// and returns the count of cells noted. Pixels go two at a time, both read
+// and looked up before either is added, which keeps the additions to the
+// cells (in pixel order, as exactness needs) from holding up the lookups.
+template <PixelFilter Filter, bool Track, ByteOrder Order>
+__attribute__((always_inline)) inline size_t countRowsWith(Sums* sums, uint32_t* occupied,
+                                                           const PixelRows& rows) {
+    constexpr int kRedShift = Order == ByteOrder::RGBA ? 0 : 16;
+    constexpr int kBlueShift = 16 - kRedShift;
+    const ComponentTables& t = componentTables();
+    const uint8_t* const data = rows.data;
+    const size_t width = rows.width;
+    const size_t height = rows.height;
+    const size_t bytesPerRow = rows.bytesPerRow;
+    size_t noted = 0;
+    // A pixel the flags leave out adds zeros to its cell rather than
+    // branching on mixed images; x + 0 is x, so nothing changes.
+    auto add = [&](const PixelCount& pixel) {
+        const Sums cell = sums[pixel.index];
+        if (Track && (cell[0] == 0) & (pixel.counts != 0))
+            occupied[noted++] = pixel.index;
+        if constexpr (Filter == PixelFilter::All)
+            sums[pixel.index] = cell + pixel.addend;
+        else
+            sums[pixel.index] = cell + pixel.addend * static_cast<double>(pixel.counts);
+    };
+    auto split = [&](uint32_t word) {
+        return pixelCount<Filter>(t, word >> kRedShift & 0xFF, word >> 8 & 0xFF,
+                                  word >> kBlueShift & 0xFF);
+    };
+    for (size_t y = 0; y < height; ++y) {
+        const uint8_t* p = data + y * bytesPerRow;
+        size_t x = 0;
+        for (; x + 2 <= width; x += 2, p += 8) {
+            uint64_t words;
+            std::memcpy(&words, p, sizeof words);
+            const PixelCount first = split(static_cast<uint32_t>(words));
+            const PixelCount second = split(static_cast<uint32_t>(words >> 32));
+            add(first);
+            add(second);
+        }
+        if (x < width) {
+            uint32_t word;
+            std::memcpy(&word, p, sizeof word);
+            add(split(word));
+        }
+    }
+    return noted;
+}
+
+template <bool Track, ByteOrder Order>
+__attribute__((always_inline)) inline size_t
+countRowsFiltered(Sums* sums, uint32_t* occupied, const PixelRows& rows, CCColorFlags flags) {
     if (flags & CCFlagBrightOnly)
-        countRowsWith<PixelFilter::BrightOnly>(sums, rows);
-    else if (flags & CCFlagDarkOnly)
-        countRowsWith<PixelFilter::DarkOnly>(sums, rows);
-    else
-        countRowsWith<PixelFilter::All>(sums, rows);
+        return countRowsWith<PixelFilter::BrightOnly, Track, Order>(sums, occupied, rows);
+    if (flags & CCFlagDarkOnly)
+        return countRowsWith<PixelFilter::DarkOnly, Track, Order>(sums, occupied, rows);
+    return countRowsWith<PixelFilter::All, Track, Order>(sums, occupied, rows);
+}
+
+template <bool Track>
+__attribute__((always_inline)) inline size_t
+countRowsInOrder(Sums* sums, uint32_t* occupied, const PixelRows& rows, CCColorFlags flags) {
+    if (rows.order == ByteOrder::RGBA)
+        return countRowsFiltered<Track, ByteOrder::RGBA>(sums, occupied, rows, flags);
+    return countRowsFiltered<Track, ByteOrder::BGRA>(sums, occupied, rows, flags);
+}
+
+// Small images note their cells while counting; for large ones, one look at
+// every cell afterwards is cheaper than a test per pixel.
+constexpr size_t kTrackingPixelLimit = 4 * kCCColorCubeCellCount;
+
+// Wider vectors where the machine has them, chosen when the library loads.
+ROTIX_TARGET_CLONES("arch=x86-64-v3")
+size_t countRows(Sums* sums, uint32_t* occupied, const PixelRows& rows, CCColorFlags flags) {
+    if (rows.width * rows.height <= kTrackingPixelLimit)
+        return countRowsInOrder<true>(sums, occupied, rows, flags);
+    countRowsInOrder<false>(sums, occupied, rows, flags);
+    size_t noted = 0;
+    for (uint32_t index = 0; index < kCCColorCubeCellCount; ++index)
+        if (sums[index][0] != 0)
+            occupied[noted++] = index;
+    return noted;
+}
+
+// The position of a cell in the scan: red slowest, then green, blue fastest.
+uint32_t scanKey(uint32_t index) {
+    const uint32_t ri = index % kSteps;
+    const uint32_t gi = index / kSteps % kSteps;
+    const uint32_t bi = index / (kSteps * kSteps);
+    return (ri * kSteps + gi) * kSteps + bi;
 }
 
 double distance(double r1, double g1, double b1, double r2, double g2, double b2) {
@@ -125,6 +216,55 @@ double distance(const CCLocalMaximum& a, const CCLocalMaximum& b) {
     return distance(a.red(), a.green(), a.blue(), b.red(), b.green(), b.blue());
 }
 
+// From this threshold on, the distinct filter finds earlier close maxima
+// through a grid of buckets one threshold wide instead of comparing with
+// every earlier maximum; the answer is the same, and a list of thousands of
+// maxima no longer takes seconds.
+constexpr double kGridThreshold = 0.05;
+
+bool allComponentsInUnitRange(const CCLocalMaximumList& maxima) {
+    for (const auto& m : maxima)
+        for (double c : {m->red(), m->green(), m->blue()})
+            if (!(c >= 0 && c <= 1))
+                return false;
+    return true;
+}
+
+CCLocalMaximumList filterDistinctOnGrid(const CCLocalMaximumList& maxima, double threshold) {
+    // Buckets a hair wider than the threshold: two maxima closer than it lie
+    // in the same or neighbouring buckets on every axis, rounding included.
+    const double side = threshold * (1 + 1e-6);
+    const int perAxis = static_cast<int>(1.0 / side) + 2;
+    auto bucketOf = [&](double c) { return std::min(perAxis - 1, static_cast<int>(c / side)); };
+    // Each bucket is a list through `next` of the maxima seen so far in it,
+    // kept or dropped alike.
+    std::vector<int32_t> heads(static_cast<size_t>(perAxis) * perAxis * perAxis, -1);
+    std::vector<int32_t> next(maxima.size(), -1);
+    CCLocalMaximumList filtered;
+    for (size_t i = 0; i < maxima.size(); ++i) {
+        const CCLocalMaximum& m = *maxima[i];
+        const int br = bucketOf(m.red());
+        const int bg = bucketOf(m.green());
+        const int bb = bucketOf(m.blue());
+        bool isDistinct = true;
+        for (int r = std::max(0, br - 1); isDistinct && r <= std::min(perAxis - 1, br + 1); ++r)
+            for (int g = std::max(0, bg - 1); isDistinct && g <= std::min(perAxis - 1, bg + 1); ++g)
+                for (int b = std::max(0, bb - 1); isDistinct && b <= std::min(perAxis - 1, bb + 1);
+                     ++b)
+                    for (int32_t j = heads[(r * perAxis + g) * perAxis + b]; j >= 0; j = next[j])
+                        if (distance(m, *maxima[j]) < threshold) {
+                            isDistinct = false;
+                            break;
+                        }
+        int32_t& head = heads[(br * perAxis + bg) * perAxis + bb];
+        next[i] = head;
+        head = static_cast<int32_t>(i);
+        if (isDistinct)
+            filtered.push_back(maxima[i]);
+    }
+    return filtered;
+}
+
 // Images are described by their words: alpha, red, green, blue from the top
 // byte down, so in memory on this little-endian machine blue comes first.
 constexpr int kImageRedByte = 2;
@@ -134,11 +274,23 @@ constexpr int kImageAlphaByte = 3;
 
 } // namespace
 
-std::shared_ptr<CCColorCube> CCColorCube::create() { return makeObject<CCColorCube>(); }
+std::shared_ptr<CCColorCube> CCColorCube::create() {
+    return makeObject<CCColorCube>();
+}
 
 void CCColorCube::clearCells() {
     m_cells.fill(CCCubeCell{});
     m_sums.fill(0);
+    m_occupiedCount = 0;
+}
+
+void CCColorCube::clearOccupiedCells() {
+    for (size_t i = 0; i < m_occupiedCount; ++i) {
+        const uint32_t index = m_occupied[i];
+        m_cells[index] = CCCubeCell{};
+        std::fill_n(&m_sums[index * 4], 4, 0.0);
+    }
+    m_occupiedCount = 0;
 }
 
 std::unique_ptr<uint8_t[]> CCColorCube::rawPixelDataFromImage(const std::shared_ptr<UIImage>& image,
@@ -175,11 +327,12 @@ std::unique_ptr<uint8_t[]> CCColorCube::rawPixelDataFromImage(const std::shared_
     return buffer;
 }
 
+// Counts into cleared cells.
 bool CCColorCube::countPixels(const CCImageInput& image, CCColorFlags flags) {
     PixelRows rows{};
     if (image.isDirect()) {
         const std::span<const uint8_t> rgba = image.pixels();
-        rows = {rgba.data(), rgba.size() / 4, 1, 0, 0, 1, 2};
+        rows = {rgba.data(), rgba.size() / 4, 1, 0, ByteOrder::RGBA};
     } else {
         // The bitmap is counted where it lies, in the same pixel order as the
         // RGBA copy rawPixelDataFromImage makes, which saves writing and
@@ -189,66 +342,65 @@ bool CCColorCube::countPixels(const CCImageInput& image, CCColorFlags flags) {
             return false;
         const CGImageRef& bitmap = picture->CGImage();
         rows = {CGImageGetBytes(bitmap).data(), CGImageGetWidth(bitmap), CGImageGetHeight(bitmap),
-                CGImageGetBytesPerRow(bitmap),  kImageRedByte,          kImageGreenByte,
-                kImageBlueByte};
+                CGImageGetBytesPerRow(bitmap), ByteOrder::BGRA};
     }
-    m_sums.fill(0);
-    countRows(reinterpret_cast<Sums*>(m_sums.data()), rows, flags);
-    for (size_t i = 0; i < m_cells.size(); ++i) {
-        const double* sums = &m_sums[i * 4];
-        m_cells[i] = {static_cast<uint32_t>(sums[3]), sums[0], sums[1], sums[2]};
+    m_occupiedCount =
+        countRows(reinterpret_cast<Sums*>(m_sums.data()), m_occupied.data(), rows, flags);
+    for (size_t i = 0; i < m_occupiedCount; ++i) {
+        const uint32_t index = m_occupied[i];
+        const double* sums = &m_sums[index * 4];
+        m_cells[index] = {static_cast<uint32_t>(sums[0]), sums[1], sums[2], sums[3]};
     }
     return true;
 }
 
-CCLocalMaximumList CCColorCube::collectMaxima() const {
+CCLocalMaximumList CCColorCube::collectMaxima() {
+    // Only occupied cells can be maxima; they are visited in scan order.
+    std::sort(m_occupied.begin(), m_occupied.begin() + m_occupiedCount,
+              [](uint32_t a, uint32_t b) { return scanKey(a) < scanKey(b); });
     CCLocalMaximumList maxima;
-    for (int ri = 0; ri < kSteps; ++ri) {
-        for (int gi = 0; gi < kSteps; ++gi) {
-            for (int bi = 0; bi < kSteps; ++bi) {
-                const int index = ri + gi * kSteps + bi * kSteps * kSteps;
-                const CCCubeCell& cell = m_cells[index];
-                if (cell.hitCount == 0)
-                    continue;
-                bool isMaximum = true;
-                for (const auto& offset : neighbourIndices) {
-                    const int r = ri + offset[0];
-                    const int g = gi + offset[1];
-                    const int b = bi + offset[2];
-                    if (r < 0 || g < 0 || b < 0 || r >= kSteps || g >= kSteps || b >= kSteps)
-                        continue;
-                    if (m_cells[r + g * kSteps + b * kSteps * kSteps].hitCount > cell.hitCount) {
-                        isMaximum = false;
-                        break;
-                    }
-                }
-                if (!isMaximum)
-                    continue;
-                auto maximum = CCLocalMaximum::create();
-                maximum->setCellIndex(static_cast<uint32_t>(index));
-                maximum->setHitCount(cell.hitCount);
-                maximum->setRed(cell.redAcc / cell.hitCount);
-                maximum->setGreen(cell.greenAcc / cell.hitCount);
-                maximum->setBlue(cell.blueAcc / cell.hitCount);
-                maximum->setBrightness(
-                    std::max(std::max(maximum->red(), maximum->green()), maximum->blue()));
-                maxima.push_back(std::move(maximum));
+    for (size_t i = 0; i < m_occupiedCount; ++i) {
+        const uint32_t index = m_occupied[i];
+        const int ri = static_cast<int>(index % kSteps);
+        const int gi = static_cast<int>(index / kSteps % kSteps);
+        const int bi = static_cast<int>(index / (kSteps * kSteps));
+        const CCCubeCell& cell = m_cells[index];
+        bool isMaximum = true;
+        for (const auto& offset : neighbourIndices) {
+            const int r = ri + offset[0];
+            const int g = gi + offset[1];
+            const int b = bi + offset[2];
+            if (r < 0 || g < 0 || b < 0 || r >= kSteps || g >= kSteps || b >= kSteps)
+                continue;
+            if (m_cells[r + g * kSteps + b * kSteps * kSteps].hitCount > cell.hitCount) {
+                isMaximum = false;
+                break;
             }
         }
+        if (!isMaximum)
+            continue;
+        auto maximum = CCLocalMaximum::create();
+        maximum->setCellIndex(index);
+        maximum->setHitCount(cell.hitCount);
+        maximum->setRed(cell.redAcc / cell.hitCount);
+        maximum->setGreen(cell.greenAcc / cell.hitCount);
+        maximum->setBlue(cell.blueAcc / cell.hitCount);
+        maximum->setBrightness(
+            std::max(std::max(maximum->red(), maximum->green()), maximum->blue()));
+        maxima.push_back(std::move(maximum));
     }
     return maxima;
 }
 
 std::optional<CCLocalMaximumList> CCColorCube::findLocalMaximaInImage(const CCImageInput& image,
                                                                       CCColorFlags flags) {
-    clearCells();
+    clearOccupiedCells();
     if (!countPixels(image, flags))
         return std::nullopt;
     CCLocalMaximumList maxima = collectMaxima();
     // Most frequent first; equal counts keep their scan order.
-    std::stable_sort(maxima.begin(), maxima.end(), [](const auto& a, const auto& b) {
-        return a->hitCount() > b->hitCount();
-    });
+    std::stable_sort(maxima.begin(), maxima.end(),
+                     [](const auto& a, const auto& b) { return a->hitCount() > b->hitCount(); });
     return maxima;
 }
 
@@ -269,6 +421,11 @@ std::optional<CCLocalMaximumList> CCColorCube::findAndSortMaximaInImage(const CC
 
 CCLocalMaximumList CCColorCube::filterDistinctMaxima(const CCLocalMaximumList& maxima,
                                                      double threshold) const {
+    // No distance is below a threshold that is not positive.
+    if (!(threshold > 0))
+        return maxima;
+    if (threshold >= kGridThreshold && allComponentsInUnitRange(maxima))
+        return filterDistinctOnGrid(maxima, threshold);
     // A maximum is compared with every earlier one of the input, kept or not.
     CCLocalMaximumList filtered;
     for (size_t i = 0; i < maxima.size(); ++i) {
@@ -351,18 +508,18 @@ CCColorCube::extractAndFilterMaximaFromImage(const CCImageInput& image, CCColorF
     std::optional<CCLocalMaximumList> maxima = findAndSortMaximaInImage(image, flags);
     // A colour filter turns a missing list into an empty one.
     if (flags & CCFlagAvoidBlack)
-        maxima = filterMaxima(maxima.value_or(CCLocalMaximumList{}),
-                              UIColor::colorWithRed(0, 0, 0, 1));
+        maxima =
+            filterMaxima(maxima.value_or(CCLocalMaximumList{}), UIColor::colorWithRed(0, 0, 0, 1));
     if (flags & CCFlagAvoidWhite)
-        maxima = filterMaxima(maxima.value_or(CCLocalMaximumList{}),
-                              UIColor::colorWithRed(1, 1, 1, 1));
+        maxima =
+            filterMaxima(maxima.value_or(CCLocalMaximumList{}), UIColor::colorWithRed(1, 1, 1, 1));
     return maxima;
 }
 
 std::vector<UIColor> CCColorCube::extractColorsFromImage(const CCImageInput& image,
                                                          CCColorFlags flags) {
-    return colorsFromMaxima(extractAndFilterMaximaFromImage(image, flags).value_or(
-        CCLocalMaximumList{}));
+    return colorsFromMaxima(
+        extractAndFilterMaximaFromImage(image, flags).value_or(CCLocalMaximumList{}));
 }
 
 std::vector<UIColor> CCColorCube::extractColorsFromImage(const CCImageInput& image,
@@ -376,15 +533,13 @@ std::vector<UIColor> CCColorCube::extractColorsFromImage(const CCImageInput& ima
 }
 
 std::vector<UIColor> CCColorCube::extractColorsFromImage(const CCImageInput& image,
-                                                         CCColorFlags flags,
-                                                         unsigned long count) {
+                                                         CCColorFlags flags, unsigned long count) {
     return colorsFromMaxima(performAdaptiveDistinctFilteringForMaxima(
         extractAndFilterMaximaFromImage(image, flags).value_or(CCLocalMaximumList{}), count));
 }
 
 std::vector<UIColor> CCColorCube::extractColors(const CCImageInput& image, CCColorFlags flags,
-                                                const UIColorRef& avoidColor,
-                                                unsigned long count) {
+                                                const UIColorRef& avoidColor, unsigned long count) {
     CCLocalMaximumList maxima =
         findAndSortMaximaInImage(image, flags).value_or(CCLocalMaximumList{});
     if (avoidColor)

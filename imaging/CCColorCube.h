@@ -111,15 +111,21 @@ protected:
     CCColorCube() = default;
 
 private:
+    // Clears what the last analysis counted, which leaves every cell zero.
+    void clearOccupiedCells();
     // Counts the pixels into the cells; false when there are none to read.
     bool countPixels(const CCImageInput& image, CCColorFlags flags);
-    CCLocalMaximumList collectMaxima() const;
+    CCLocalMaximumList collectMaxima();
     std::vector<UIColor> extractColors(const CCImageInput& image, CCColorFlags flags,
                                        const UIColorRef& avoidColor, unsigned long count);
 
     std::array<CCCubeCell, kCCColorCubeCellCount> m_cells{};
-    // The counting loop's working copy of the cells: red, green and blue sums
-    // and the count, side by side for vector additions. The cells are filled
-    // from it when counting ends.
+    // The counting loop's working copy of the cells: the count and the red,
+    // green and blue sums, side by side for vector additions. The cells are
+    // filled from it when counting ends.
     alignas(32) std::array<double, 4 * kCCColorCubeCellCount> m_sums{};
+    // The cells the last count reached, the first m_occupiedCount entries;
+    // all other cells are zero.
+    std::array<uint32_t, kCCColorCubeCellCount> m_occupied{};
+    size_t m_occupiedCount = 0;
 };

@@ -1,3 +1,5 @@
 #include "imaging/CCLocalMaximum.h"
 
-std::shared_ptr<CCLocalMaximum> CCLocalMaximum::create() { return makeObject<CCLocalMaximum>(); }
+std::shared_ptr<CCLocalMaximum> CCLocalMaximum::create() {
+    return makeObject<CCLocalMaximum>();
+}

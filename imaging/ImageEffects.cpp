@@ -50,10 +50,22 @@ uint32_t ImageEffects::boxSizeForInputRadius(CGFloat inputRadius) {
 std::array<int16_t, 16> ImageEffects::saturationMatrix(CGFloat s) {
     // BT.709 luma weights; the red diagonal is 0.7873.
     const double coefficients[16] = {
-        0.0722 + 0.9278 * s, 0.0722 - 0.0722 * s, 0.0722 - 0.0722 * s, 0,
-        0.7152 - 0.7152 * s, 0.7152 + 0.2848 * s, 0.7152 - 0.7152 * s, 0,
-        0.2126 - 0.2126 * s, 0.2126 - 0.2126 * s, 0.2126 + 0.7873 * s, 0,
-        0,                   0,                   0,                   1,
+        0.0722 + 0.9278 * s,
+        0.0722 - 0.0722 * s,
+        0.0722 - 0.0722 * s,
+        0,
+        0.7152 - 0.7152 * s,
+        0.7152 + 0.2848 * s,
+        0.7152 - 0.7152 * s,
+        0,
+        0.2126 - 0.2126 * s,
+        0.2126 - 0.2126 * s,
+        0.2126 + 0.7873 * s,
+        0,
+        0,
+        0,
+        0,
+        1,
     };
     std::array<int16_t, 16> matrix{};
     for (size_t i = 0; i < matrix.size(); ++i) {
@@ -61,9 +73,9 @@ std::array<int16_t, 16> ImageEffects::saturationMatrix(CGFloat s) {
         const float rounded = std::round(scaled);
         // Factors far outside any sensible range saturate the coefficients
         // instead of wrapping them.
-        matrix[i] = static_cast<int16_t>(std::clamp(
-            rounded, static_cast<float>(std::numeric_limits<int16_t>::min()),
-            static_cast<float>(std::numeric_limits<int16_t>::max())));
+        matrix[i] = static_cast<int16_t>(
+            std::clamp(rounded, static_cast<float>(std::numeric_limits<int16_t>::min()),
+                       static_cast<float>(std::numeric_limits<int16_t>::max())));
     }
     return matrix;
 }
@@ -101,11 +113,10 @@ ImageEffects::applyTintEffectWithColor(const std::shared_ptr<UIImage>& image,
     return applyBlurWithRadius(image, 10, effectColor, -1.0, nullptr);
 }
 
-std::shared_ptr<UIImage> ImageEffects::applyBlurWithRadius(const std::shared_ptr<UIImage>& image,
-                                                           CGFloat radius,
-                                                           const UIColorRef& tintColor,
-                                                           CGFloat saturationDeltaFactor,
-                                                           const std::shared_ptr<UIImage>& maskImage) {
+std::shared_ptr<UIImage>
+ImageEffects::applyBlurWithRadius(const std::shared_ptr<UIImage>& image, CGFloat radius,
+                                  const UIColorRef& tintColor, CGFloat saturationDeltaFactor,
+                                  const std::shared_ptr<UIImage>& maskImage) {
     if (!image)
         return nullptr;
     const CGSize size = image->size();
@@ -156,13 +167,11 @@ std::shared_ptr<UIImage> ImageEffects::applyBlurWithRadius(const std::shared_ptr
             const std::array<int16_t, 16> matrix = saturationMatrix(saturationDeltaFactor);
             if (hasBlur) {
                 vImageMatrixMultiply_ARGB8888(&effectOutBuffer, &effectInBuffer, matrix.data(),
-                                              kSaturationDivisor, nullptr, nullptr,
-                                              kvImageNoFlags);
+                                              kSaturationDivisor, nullptr, nullptr, kvImageNoFlags);
                 effectInInputBuffer = true;
             } else {
                 vImageMatrixMultiply_ARGB8888(&effectInBuffer, &effectOutBuffer, matrix.data(),
-                                              kSaturationDivisor, nullptr, nullptr,
-                                              kvImageNoFlags);
+                                              kSaturationDivisor, nullptr, nullptr, kvImageNoFlags);
             }
         }
         if (!effectInInputBuffer)

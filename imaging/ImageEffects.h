@@ -32,8 +32,7 @@ public:
     // shown too. Answers nothing, after a log line, for an image under one
     // point in either side or without a bitmap, or a mask without a bitmap.
     static std::shared_ptr<UIImage> applyBlurWithRadius(const std::shared_ptr<UIImage>& image,
-                                                        CGFloat radius,
-                                                        const UIColorRef& tintColor,
+                                                        CGFloat radius, const UIColorRef& tintColor,
                                                         CGFloat saturationDeltaFactor,
                                                         const std::shared_ptr<UIImage>& maskImage);
 

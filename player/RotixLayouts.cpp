@@ -9,6 +9,7 @@
 #include "slider/UICircularSlider.h"
 
 #include <cmath>
+#include <initializer_list>
 
 namespace {
 

@@ -1,5 +1,4 @@
 #include "platform/accelerate/vImage.h"
-
 #include "platform/accelerate/vImageVector.h"
 
 #include <algorithm>
@@ -46,8 +45,8 @@ struct BoxJob {
 // One group of four rows: slides the column sums down a row at a time and
 // stores each row's sums into its slot of the interleaved buffer, whose slot
 // p holds source column (p - radiusX + offsetX).
-VIMAGE_DISPATCH void
-verticalGroup(const BoxJob& job, long firstRow, uint16_t* sums, uint16_t* interleaved) {
+VIMAGE_DISPATCH void verticalGroup(const BoxJob& job, long firstRow, uint16_t* sums,
+                                   uint16_t* interleaved) {
     const long first = job.firstColumn();
     const long columns = job.lastColumn() - first + 1;
     const uint8_t* in[kRowsPerGroup];
@@ -91,8 +90,8 @@ verticalGroup(const BoxJob& job, long firstRow, uint16_t* sums, uint16_t* interl
 
 // Runs the horizontal box over the interleaved sums of one group and writes
 // the four rows' means.
-VIMAGE_DISPATCH void
-horizontalGroup(const BoxJob& job, const uint16_t* interleaved, uint8_t* const rows[4]) {
+VIMAGE_DISPATCH void horizontalGroup(const BoxJob& job, const uint16_t* interleaved,
+                                     uint8_t* const rows[4]) {
     const long width = job.destWidth;
     const long box = 2 * job.radiusX + 1;
     // The box's area is odd, so no exact mean lies halfway between two levels,
@@ -110,8 +109,7 @@ horizontalGroup(const BoxJob& job, const uint16_t* interleaved, uint8_t* const r
         const i32x16 mean =
             __builtin_convertvector(__builtin_convertvector(sum, f32x16) * scale + half, i32x16);
         // Through 16 bits, which every instruction set narrows with packs.
-        const u8x16 bytes =
-            __builtin_convertvector(__builtin_convertvector(mean, u16x16), u8x16);
+        const u8x16 bytes = __builtin_convertvector(__builtin_convertvector(mean, u16x16), u8x16);
         for (long k = 0; k < kRowsPerGroup; ++k)
             std::memcpy(rows[k] + x * 4, reinterpret_cast<const uint8_t*>(&bytes) + k * 4, 4);
         if (x + 1 == width)
@@ -151,8 +149,8 @@ vImage_Error boxConvolveVector(const BoxJob& job) {
 
         uint8_t* rows[kRowsPerGroup];
         for (long k = 0; k < kRowsPerGroup; ++k)
-            rows[k] = y + k < job.destHeight ? job.dest + (y + k) * job.destRowBytes
-                                             : spareRow.data();
+            rows[k] =
+                y + k < job.destHeight ? job.dest + (y + k) * job.destRowBytes : spareRow.data();
         horizontalGroup(job, interleaved.data(), rows);
     }
     return kvImageNoError;
@@ -183,8 +181,11 @@ vImage_Error boxConvolveWide(const BoxJob& job) {
             uint64_t sum = 0;
             for (long dx = -job.radiusX; dx <= job.radiusX; ++dx)
                 sum += sums[column(dx) + ch];
-            for (long x = 0; x < job.destWidth; ++x) {
+            for (long x = 0;; ++x) {
                 row[x * 4 + ch] = static_cast<uint8_t>((sum + area / 2) / area);
+                // The column after the last box may lie beyond the sums.
+                if (x + 1 == job.destWidth)
+                    break;
                 sum += sums[column(x + job.radiusX + 1) + ch];
                 sum -= sums[column(x - job.radiusX) + ch];
             }

@@ -1,5 +1,4 @@
 #include "platform/accelerate/vImage.h"
-
 #include "platform/accelerate/vImageVector.h"
 
 #include <algorithm>

@@ -1,17 +1,17 @@
 #pragma once
 
-#include <cstdint>
+#include "platform/accelerate/TargetClones.h"
 
 #include <bit>
+#include <cstdint>
 
 // Vector types and dispatch shared by the vImage operations. The loops are
 // written once over the compiler's generic vectors; every function marked
 // VIMAGE_DISPATCH is compiled for the baseline x86-64 and again for the two
-// wider instruction sets, and the loader picks the best the machine has.
-// Defining it empty on the command line measures the baseline alone.
+// wider instruction sets. Defining it empty on the command line measures the
+// baseline alone.
 #ifndef VIMAGE_DISPATCH
-#define VIMAGE_DISPATCH                                                                            \
-    __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
+#define VIMAGE_DISPATCH ROTIX_TARGET_CLONES("arch=x86-64-v4", "arch=x86-64-v3")
 #endif
 
 // Pixels are read as 32-bit lanes with channel 0 in the low byte.
@@ -37,12 +37,15 @@ using f32x16 = float __attribute__((vector_size(64)));
 // The same vectors at any address, for loads and stores. These are
 // expressions rather than helper functions, because a helper compiled for the
 // baseline may not hand a wide vector to a caller compiled for a wider set.
-using u8x8Unaligned = uint8_t __attribute__((vector_size(8), aligned(1), may_alias));
-using u8x16Unaligned = uint8_t __attribute__((vector_size(16), aligned(1), may_alias));
-using u16x8Unaligned = uint16_t __attribute__((vector_size(16), aligned(1), may_alias));
-using u16x16Unaligned = uint16_t __attribute__((vector_size(32), aligned(1), may_alias));
-using u64x2Unaligned = uint64_t __attribute__((vector_size(16), aligned(1), may_alias));
-using i32x16Unaligned = int32_t __attribute__((vector_size(64), aligned(1), may_alias));
+typedef uint8_t u8x8Unaligned __attribute__((vector_size(8), aligned(1), may_alias));
+typedef uint8_t u8x16Unaligned __attribute__((vector_size(16), aligned(1), may_alias));
+typedef uint16_t u16x8Unaligned __attribute__((vector_size(16), aligned(1), may_alias));
+typedef uint16_t u16x16Unaligned __attribute__((vector_size(32), aligned(1), may_alias));
+typedef uint64_t u64x2Unaligned __attribute__((vector_size(16), aligned(1), may_alias));
+typedef int32_t i32x16Unaligned __attribute__((vector_size(64), aligned(1), may_alias));
+
+// (typedef, not using: clang keeps the reduced alignment only on a typedef.)
+static_assert(alignof(i32x16Unaligned) == 1);
 
 #define VIMAGE_LOAD(Type, pointer) (*reinterpret_cast<const vimage::Type##Unaligned*>(pointer))
 #define VIMAGE_STORE(Type, pointer, value)                                                         \

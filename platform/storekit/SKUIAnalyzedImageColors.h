@@ -9,9 +9,9 @@
 // two text colours that read on it.
 class SKUIAnalyzedImageColors : public NSObject {
 public:
-    static std::shared_ptr<SKUIAnalyzedImageColors>
-    create(const UIColor& backgroundColor, const UIColor& textPrimaryColor,
-           const UIColor& textSecondaryColor);
+    static std::shared_ptr<SKUIAnalyzedImageColors> create(const UIColor& backgroundColor,
+                                                           const UIColor& textPrimaryColor,
+                                                           const UIColor& textSecondaryColor);
 
     const UIColor& backgroundColor() const { return m_backgroundColor; }
     const UIColor& textPrimaryColor() const { return m_textPrimaryColor; }

@@ -18,8 +18,8 @@ class SKUIImageColorAnalyzer : public NSObject {
 public:
     // +analyzeImage:. Always answers: an image without a bitmap, or one with
     // no visible pixel, gets a white background with black and grey text.
-    static std::shared_ptr<SKUIAnalyzedImageColors> analyzeImage(
-        const std::shared_ptr<UIImage>& image);
+    static std::shared_ptr<SKUIAnalyzedImageColors>
+    analyzeImage(const std::shared_ptr<UIImage>& image);
 
     // The contrast ratio of two colours' relative luminances, from 1 to 21;
     // alpha is ignored.

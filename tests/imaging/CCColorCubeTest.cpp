@@ -1,10 +1,10 @@
 #include "imaging/CCColorCube.h"
+
 #include "platform/graphics/CGImage.h"
 #include "platform/uikit/UIImage.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <random>
 #include <vector>
 
@@ -34,9 +34,8 @@ Picture picture(size_t width, size_t height, const std::vector<RGBA>& pixels) {
         q[2] = p.r;
         q[3] = p.a;
     }
-    result.image = UIImage::imageWithCGImage(
-        CGImage::create(width, height, bytesPerRow, std::move(bitmap),
-                        kCGImageAlphaPremultipliedFirst));
+    result.image = UIImage::imageWithCGImage(CGImage::create(
+        width, height, bytesPerRow, std::move(bitmap), kCGImageAlphaPremultipliedFirst));
     return result;
 }
 
@@ -62,7 +61,9 @@ std::vector<uint32_t> cellsOf(const CCLocalMaximumList& maxima) {
     return cells;
 }
 
-uint32_t cellOf(int ri, int gi, int bi) { return ri + gi * 30 + bi * 900; }
+uint32_t cellOf(int ri, int gi, int bi) {
+    return ri + gi * 30 + bi * 900;
+}
 
 TEST(CCColorCubeNeighbours, TableRunsZeroPlusMinusWithTheFirstOffsetSlowest) {
     const int order[3] = {0, 1, -1};
@@ -104,7 +105,8 @@ TEST(CCColorCubeHistogram, FullLevelAloneReachesTheLastStep) {
 
 TEST(CCColorCubeHistogram, TransparentPixelsCountAsBlackUnlessOnlyBrightCounts) {
     auto cube = CCColorCube::create();
-    const Picture p = picture(4, 1, {{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {255, 255, 255, 255}});
+    const Picture p =
+        picture(4, 1, {{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {255, 255, 255, 255}});
     auto all = cube->findLocalMaximaInImage(p.image, 0);
     ASSERT_TRUE(all);
     ASSERT_EQ(all->size(), 2u);
@@ -119,8 +121,8 @@ TEST(CCColorCubeHistogram, TransparentPixelsCountAsBlackUnlessOnlyBrightCounts) 
 TEST(CCColorCubeHistogram, BrightAndDarkThresholdsAreInclusiveAndExclusive) {
     auto cube = CCColorCube::create();
     // 153 / 255 is 0.6 (bright); 152 is below; 101 is below 0.4 (dark); 102 is 0.4.
-    const Picture p = picture(4, 1, {{0, 153, 0, 255}, {152, 152, 152, 255}, {101, 101, 101, 255},
-                                     {0, 0, 102, 255}});
+    const Picture p = picture(
+        4, 1, {{0, 153, 0, 255}, {152, 152, 152, 255}, {101, 101, 101, 255}, {0, 0, 102, 255}});
     auto bright = cube->findLocalMaximaInImage(p.image, CCFlagBrightOnly);
     ASSERT_TRUE(bright);
     ASSERT_EQ(bright->size(), 1u);
@@ -208,8 +210,13 @@ TEST(CCColorCubeHistogram, EveryAnalysisStartsFromEmptyCells) {
 }
 
 TEST(CCColorCubePixels, ImageBitmapIsReadAsRGBABytesAtItsOwnSize) {
-    const Picture p = picture(3, 2, {{1, 2, 3, 4}, {5, 6, 7, 8}, {9, 10, 11, 12},
-                                     {13, 14, 15, 16}, {17, 18, 19, 20}, {21, 22, 23, 24}});
+    const Picture p = picture(3, 2,
+                              {{1, 2, 3, 4},
+                               {5, 6, 7, 8},
+                               {9, 10, 11, 12},
+                               {13, 14, 15, 16},
+                               {17, 18, 19, 20},
+                               {21, 22, 23, 24}});
     auto cube = CCColorCube::create();
     uint32_t count = 77;
     auto bytes = cube->rawPixelDataFromImage(p.image, &count);
@@ -273,6 +280,50 @@ TEST(CCColorCubeFilters, DistinctFilterComparesWithDroppedMaximaToo) {
     EXPECT_EQ(input.size(), 4u);
 }
 
+// The filter as stated: each maximum against every earlier one of the input.
+CCLocalMaximumList distinctByDefinition(const CCLocalMaximumList& maxima, double threshold) {
+    CCLocalMaximumList kept;
+    for (size_t i = 0; i < maxima.size(); ++i) {
+        bool distinct = true;
+        for (size_t j = 0; j < i && distinct; ++j) {
+            const double dr = maxima[i]->red() - maxima[j]->red();
+            const double dg = maxima[i]->green() - maxima[j]->green();
+            const double db = maxima[i]->blue() - maxima[j]->blue();
+            distinct = !(std::sqrt(dr * dr + dg * dg + db * db) < threshold);
+        }
+        if (distinct)
+            kept.push_back(maxima[i]);
+    }
+    return kept;
+}
+
+TEST(CCColorCubeFilters, LongListsFilterExactlyAsEveryPairCompared) {
+    auto cube = CCColorCube::create();
+    std::mt19937 random(17);
+    // Points on a lattice of twentieths, so that many distances equal a
+    // threshold exactly or sit on the edge of a bucket, and points anywhere.
+    CCLocalMaximumList lattice, anywhere;
+    for (int i = 0; i < 600; ++i) {
+        lattice.push_back(
+            maximum((random() % 21) / 20.0, (random() % 21) / 20.0, (random() % 21) / 20.0));
+        anywhere.push_back(maximum(std::generate_canonical<double, 53>(random),
+                                   std::generate_canonical<double, 53>(random),
+                                   std::generate_canonical<double, 53>(random)));
+    }
+    for (double threshold :
+         {0.01, 0.05, 0.1, 0.15000000000000002, 0.2, 0.25, 0.35, 0.55, 1.0, 2.0}) {
+        EXPECT_EQ(cube->filterDistinctMaxima(lattice, threshold),
+                  distinctByDefinition(lattice, threshold))
+            << threshold;
+        EXPECT_EQ(cube->filterDistinctMaxima(anywhere, threshold),
+                  distinctByDefinition(anywhere, threshold))
+            << threshold;
+    }
+    // Thresholds that nothing is below keep everything.
+    EXPECT_EQ(cube->filterDistinctMaxima(lattice, 0.0), lattice);
+    EXPECT_EQ(cube->filterDistinctMaxima(lattice, NAN), lattice);
+}
+
 TEST(CCColorCubeFilters, DistancesExactlyAtTheThresholdKeep) {
     auto cube = CCColorCube::create();
     auto a = maximum(0, 0, 0);
@@ -321,8 +372,8 @@ TEST(CCColorCubeOrder, FlagsChooseTheOrderBrightFirstWinning) {
               (std::vector<uint32_t>{white, mid, dark}));
     EXPECT_EQ(cellsOf(*cube->findAndSortMaximaInImage(p.image, CCFlagOrderDarkFirst)),
               (std::vector<uint32_t>{dark, mid, white}));
-    EXPECT_EQ(cellsOf(*cube->findAndSortMaximaInImage(
-                  p.image, CCFlagOrderBrightFirst | CCFlagOrderDarkFirst)),
+    EXPECT_EQ(cellsOf(*cube->findAndSortMaximaInImage(p.image, CCFlagOrderBrightFirst |
+                                                                   CCFlagOrderDarkFirst)),
               (std::vector<uint32_t>{white, mid, dark}));
 }
 
@@ -364,8 +415,10 @@ TEST(CCColorCubeAdaptive, ShortListsComeBackUnchanged) {
     auto cube = CCColorCube::create();
     auto a = maximum(0, 0, 0);
     auto b = maximum(0.01, 0, 0);
-    EXPECT_EQ(cube->performAdaptiveDistinctFilteringForMaxima({a, b}, 2), (CCLocalMaximumList{a, b}));
-    EXPECT_EQ(cube->performAdaptiveDistinctFilteringForMaxima({a, b}, 5), (CCLocalMaximumList{a, b}));
+    EXPECT_EQ(cube->performAdaptiveDistinctFilteringForMaxima({a, b}, 2),
+              (CCLocalMaximumList{a, b}));
+    EXPECT_EQ(cube->performAdaptiveDistinctFilteringForMaxima({a, b}, 5),
+              (CCLocalMaximumList{a, b}));
     EXPECT_TRUE(cube->performAdaptiveDistinctFilteringForMaxima({a, b}, 0).empty());
 }
 
@@ -400,7 +453,8 @@ TEST(CCColorCubeAdaptive, ThresholdsAreSummedInDoublePrecision) {
     auto d = maximum(0, 0, 0.38);
     auto b = maximum(seventh, 0, 0);
     auto c = maximum(0, 1, 0);
-    const CCLocalMaximumList result = cube->performAdaptiveDistinctFilteringForMaxima({a, d, b, c}, 2);
+    const CCLocalMaximumList result =
+        cube->performAdaptiveDistinctFilteringForMaxima({a, d, b, c}, 2);
     EXPECT_EQ(result, (CCLocalMaximumList{a, b}));
 }
 
@@ -419,7 +473,8 @@ TEST(CCColorCubeEntryPoints, CountedVariantsReturnExactlyTheCount) {
         EXPECT_EQ(c.alpha(), 1.0);
         EXPECT_GE(std::max({c.red(), c.green(), c.blue()}), 0.6);
     }
-    const auto dark = cube->extractDarkColorsFromImage(p.image, UIColor::colorWithRed(0, 0, 0, 1), 4);
+    const auto dark =
+        cube->extractDarkColorsFromImage(p.image, UIColor::colorWithRed(0, 0, 0, 1), 4);
     ASSERT_EQ(dark.size(), 4u);
     for (const UIColor& c : dark) {
         EXPECT_LT(std::max({c.red(), c.green(), c.blue()}), 0.4);

@@ -1,15 +1,15 @@
 #include "imaging/ImageEffects.h"
+
 #include "platform/foundation/SystemLog.h"
 #include "platform/graphics/CGImage.h"
 #include "platform/uikit/UIGraphics.h"
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UIScreenScale.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <gtest/gtest.h>
 #include <thread>
 #include <vector>
 
@@ -33,14 +33,25 @@ std::shared_ptr<UIImage> imageOf(size_t width, size_t height,
 }
 
 std::shared_ptr<UIImage> filled(size_t width, size_t height, uint32_t word, CGFloat scale = 1) {
-    return imageOf(width, height, [word](size_t, size_t) { return word; }, scale);
+    return imageOf(
+        width, height, [word](size_t, size_t) { return word; }, scale);
 }
 
-int channel(uint32_t word, int shift) { return static_cast<int>((word >> shift) & 0xFF); }
-int alphaOf(uint32_t word) { return channel(word, 24); }
-int redOf(uint32_t word) { return channel(word, 16); }
-int greenOf(uint32_t word) { return channel(word, 8); }
-int blueOf(uint32_t word) { return channel(word, 0); }
+int channel(uint32_t word, int shift) {
+    return static_cast<int>((word >> shift) & 0xFF);
+}
+int alphaOf(uint32_t word) {
+    return channel(word, 24);
+}
+int redOf(uint32_t word) {
+    return channel(word, 16);
+}
+int greenOf(uint32_t word) {
+    return channel(word, 8);
+}
+int blueOf(uint32_t word) {
+    return channel(word, 0);
+}
 
 uint32_t pixelAt(const std::shared_ptr<UIImage>& image, size_t x, size_t y) {
     return image->CGImage()->pixelAt(x, y);
@@ -157,7 +168,8 @@ TEST_F(ImageEffectsTest, RadiusAtEpsilonSkipsTheBlurAndJustAboveBlurs) {
 TEST_F(ImageEffectsTest, FactorWithinEpsilonOfOneSkipsTheMatrix) {
     const auto glass = filled(6, 6, 0x80000080);
     for (double factor : {1.0, 1.0 + kEpsilon, 1.0 - kEpsilon, double(NAN), double(INFINITY)}) {
-        const auto result = ImageEffects::applyBlurWithRadius(glass, 0, std::nullopt, factor, nullptr);
+        const auto result =
+            ImageEffects::applyBlurWithRadius(glass, 0, std::nullopt, factor, nullptr);
         ASSERT_TRUE(result);
         EXPECT_EQ(alphaOf(pixelAt(result, 1, 1)), 0x80) << factor;
     }
@@ -182,9 +194,8 @@ TEST_F(ImageEffectsTest, SaturationWithoutBlurIsShown) {
 TEST_F(ImageEffectsTest, BlurSpreadsAnEdgeOverTheBoxAndLeavesFlatAreasAlone) {
     // Left half black, right half white, 60 x 8 points at scale 1: radius 10
     // gives a box of 19 pixels, three passes spread the edge 27 pixels each way.
-    const auto edge = imageOf(60, 8, [](size_t x, size_t) {
-        return x < 30 ? 0xFF000000u : 0xFFFFFFFFu;
-    });
+    const auto edge =
+        imageOf(60, 8, [](size_t x, size_t) { return x < 30 ? 0xFF000000u : 0xFFFFFFFFu; });
     const auto blurred = ImageEffects::applyBlurWithRadius(edge, 10, std::nullopt, 1.0, nullptr);
     ASSERT_TRUE(blurred);
     EXPECT_EQ(redOf(pixelAt(blurred, 1, 4)), 0);
@@ -199,9 +210,8 @@ TEST_F(ImageEffectsTest, BlurSpreadsAnEdgeOverTheBoxAndLeavesFlatAreasAlone) {
 TEST_F(ImageEffectsTest, MaskLetsTheBlurThroughOnlyWhereWhite) {
     // One-pixel stripes blur to grey; the mask (of another size, scaled to
     // the image) is white on the left half and black on the right.
-    const auto stripes = imageOf(40, 40, [](size_t x, size_t) {
-        return x % 2 ? 0xFFFFFFFFu : 0xFF000000u;
-    });
+    const auto stripes =
+        imageOf(40, 40, [](size_t x, size_t) { return x % 2 ? 0xFFFFFFFFu : 0xFF000000u; });
     const auto mask = imageOf(
         4, 2, [](size_t x, size_t) { return x < 2 ? 0xFFFFFFFFu : 0xFF000000u; }, 1,
         kCGImageAlphaNoneSkipFirst);
@@ -218,7 +228,8 @@ TEST_F(ImageEffectsTest, MaskLetsTheBlurThroughOnlyWhereWhite) {
 
 TEST_F(ImageEffectsTest, TintEffectUsesTheColourAtSixTenths) {
     const auto white = filled(30, 30, 0xFFFFFFFF);
-    const auto red = ImageEffects::applyTintEffectWithColor(white, UIColor::colorWithRed(1, 0, 0, 1));
+    const auto red =
+        ImageEffects::applyTintEffectWithColor(white, UIColor::colorWithRed(1, 0, 0, 1));
     ASSERT_TRUE(red);
     const uint32_t p = pixelAt(red, 15, 15);
     EXPECT_NEAR(redOf(p), 255, 1);
@@ -226,7 +237,8 @@ TEST_F(ImageEffectsTest, TintEffectUsesTheColourAtSixTenths) {
     EXPECT_NEAR(blueOf(p), 102, 2);
 
     // A grey keeps its level: 0.2 at 0.6 over white is 0.52.
-    const auto grey = ImageEffects::applyTintEffectWithColor(white, UIColor::colorWithWhite(0.2, 1));
+    const auto grey =
+        ImageEffects::applyTintEffectWithColor(white, UIColor::colorWithWhite(0.2, 1));
     ASSERT_TRUE(grey);
     EXPECT_NEAR(redOf(pixelAt(grey, 15, 15)), 133, 2);
 
@@ -251,24 +263,22 @@ TEST_F(ImageEffectsTest, PresetsBlurSaturateAndTint) {
 }
 
 TEST_F(ImageEffectsTest, InputIsNeverChanged) {
-    const auto image = imageOf(20, 20, [](size_t x, size_t y) {
-        return (x + y) % 3 ? 0xFF123456u : 0xFFABCDEFu;
-    });
+    const auto image =
+        imageOf(20, 20, [](size_t x, size_t y) { return (x + y) % 3 ? 0xFF123456u : 0xFFABCDEFu; });
     const std::string before = image->contentHash();
     ASSERT_TRUE(ImageEffects::applyBlurWithRadius(image, 4, UIColor::redColor(), 0.3, nullptr));
     EXPECT_EQ(image->contentHash(), before);
 }
 
 TEST_F(ImageEffectsTest, ThreadsBlurWithTheirOwnContextStacks) {
-    const auto image = imageOf(50, 50, [](size_t x, size_t y) {
-        return (x / 5 + y / 5) % 2 ? 0xFFFF8000u : 0xFF0080FFu;
-    });
+    const auto image = imageOf(
+        50, 50, [](size_t x, size_t y) { return (x / 5 + y / 5) % 2 ? 0xFFFF8000u : 0xFF0080FFu; });
     std::vector<std::shared_ptr<UIImage>> results(4);
     std::vector<std::thread> threads;
     for (size_t i = 0; i < results.size(); ++i)
         threads.emplace_back([&, i] {
-            results[i] = ImageEffects::applyBlurWithRadius(image, 8, UIColor::colorWithWhite(0, 0.2),
-                                                           1.8, nullptr);
+            results[i] = ImageEffects::applyBlurWithRadius(
+                image, 8, UIColor::colorWithWhite(0, 0.2), 1.8, nullptr);
         });
     for (auto& thread : threads)
         thread.join();

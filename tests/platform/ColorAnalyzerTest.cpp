@@ -2,9 +2,8 @@
 #include "platform/storekit/SKUIImageColorAnalyzer.h"
 #include "platform/uikit/UIImage.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 #include <vector>
 
 namespace {

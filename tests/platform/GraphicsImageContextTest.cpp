@@ -206,4 +206,35 @@ TEST_F(GraphicsImageContextTest, EachThreadHasItsOwnStack) {
     UIGraphicsEndImageContext();
 }
 
+TEST_F(GraphicsImageContextTest, OneImageIsDrawnAndMaskedFromSeveralThreadsAtOnce) {
+    std::vector<Pixel> pixels;
+    for (int i = 0; i < 16; ++i)
+        pixels.push_back(i % 2 ? kRed : kClear);
+    std::shared_ptr<UIImage> shared = UIImage::imageWithCGImage(imageFromPixels(4, 4, pixels), 2);
+
+    constexpr int kThreads = 4;
+    std::barrier start(kThreads);
+    std::vector<int> mismatches(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            start.arrive_and_wait();
+            for (int round = 0; round < 20; ++round) {
+                UIGraphicsBeginImageContextWithOptions(shared->size(), false, 2);
+                CGContextRef context = UIGraphicsGetCurrentContext();
+                CGContextClipToMask(context, {{0, 0}, shared->size()}, shared->CGImage());
+                shared->drawInRect({{0, 0}, shared->size()});
+                std::shared_ptr<UIImage> copy = UIGraphicsGetImageFromCurrentImageContext();
+                UIGraphicsEndImageContext();
+                if (!copy || copy->contentHash() != shared->contentHash())
+                    ++mismatches[t];
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    for (int t = 0; t < kThreads; ++t)
+        EXPECT_EQ(mismatches[t], 0) << "thread " << t;
+}
+
 } // namespace

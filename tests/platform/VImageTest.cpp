@@ -1,10 +1,9 @@
 #include "platform/accelerate/vImage.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <random>
 #include <vector>
 
@@ -18,7 +17,8 @@ struct Image {
     std::vector<uint8_t> bytes;
 
     Image(long w, long h, size_t padding = 0)
-        : width(w), height(h), rowBytes(w * 4 + padding), bytes(std::max<size_t>(1, rowBytes * h)) {}
+        : width(w), height(h), rowBytes(w * 4 + padding), bytes(std::max<size_t>(1, rowBytes * h)) {
+    }
 
     uint8_t& at(long x, long y, int channel) { return bytes[y * rowBytes + x * 4 + channel]; }
     uint8_t at(long x, long y, int channel) const { return bytes[y * rowBytes + x * 4 + channel]; }
@@ -70,14 +70,14 @@ int worstError(Image& src, Image& dest, long kernelHeight, long kernelWidth, lon
     EXPECT_EQ(vImageBoxConvolve_ARGB8888(&in, &out, nullptr, offsetX, offsetY, kernelHeight,
                                          kernelWidth, nullptr, kvImageEdgeExtend),
               kvImageNoError);
-    const std::vector<uint8_t> exact = exactBoxMeans(src, dest.width, dest.height, offsetX,
-                                                     offsetY, kernelHeight, kernelWidth);
+    const std::vector<uint8_t> exact =
+        exactBoxMeans(src, dest.width, dest.height, offsetX, offsetY, kernelHeight, kernelWidth);
     int worst = 0;
     for (long y = 0; y < dest.height; ++y)
         for (long x = 0; x < dest.width; ++x)
             for (int c = 0; c < 4; ++c)
-                worst = std::max(worst, std::abs(dest.at(x, y, c) -
-                                                 exact[(y * dest.width + x) * 4 + c]));
+                worst = std::max(worst,
+                                 std::abs(dest.at(x, y, c) - exact[(y * dest.width + x) * 4 + c]));
     return worst;
 }
 
@@ -118,9 +118,9 @@ TEST(VImageBoxConvolve, ExtendsEdgesInsteadOfDarkening) {
     Image dest(4, 1);
     vImage_Buffer in = src.buffer();
     vImage_Buffer out = dest.buffer();
-    ASSERT_EQ(vImageBoxConvolve_ARGB8888(&in, &out, nullptr, 0, 0, 1, 3, nullptr,
-                                         kvImageEdgeExtend),
-              kvImageNoError);
+    ASSERT_EQ(
+        vImageBoxConvolve_ARGB8888(&in, &out, nullptr, 0, 0, 1, 3, nullptr, kvImageEdgeExtend),
+        kvImageNoError);
     EXPECT_EQ(dest.at(0, 0, 0), 0);
     EXPECT_EQ(dest.at(1, 0, 0), 0);
     EXPECT_EQ(dest.at(2, 0, 0), 85);
@@ -134,9 +134,9 @@ TEST(VImageBoxConvolve, ExtendsEdgesInsteadOfDarkening) {
     Image blurred(6, 5);
     in = flat.buffer();
     out = blurred.buffer();
-    ASSERT_EQ(vImageBoxConvolve_ARGB8888(&in, &out, nullptr, 0, 0, 75, 75, nullptr,
-                                         kvImageEdgeExtend),
-              kvImageNoError);
+    ASSERT_EQ(
+        vImageBoxConvolve_ARGB8888(&in, &out, nullptr, 0, 0, 75, 75, nullptr, kvImageEdgeExtend),
+        kvImageNoError);
     EXPECT_TRUE(std::all_of(blurred.bytes.begin(), blurred.bytes.end(),
                             [](uint8_t b) { return b == 200; }));
 }
@@ -149,6 +149,11 @@ TEST(VImageBoxConvolve, ReadsTheRegionAtTheOffsetAndLeavesRowPaddingAlone) {
     for (long y = 0; y < dest.height; ++y)
         for (size_t i = dest.width * 4; i < dest.rowBytes; ++i)
             EXPECT_EQ(dest.bytes[y * dest.rowBytes + i], 0xAB);
+
+    // A wide box whose reach ends inside the source on both sides.
+    Image wideSource = randomImage(330, 3, 12);
+    Image small(5, 3);
+    EXPECT_LE(worstError(wideSource, small, 3, 257, 100, 0), 1);
 }
 
 TEST(VImageBoxConvolve, InPlaceGivesTheSameResultAsTwoBuffers) {
@@ -156,11 +161,10 @@ TEST(VImageBoxConvolve, InPlaceGivesTheSameResultAsTwoBuffers) {
     Image separate(23, 19);
     vImage_Buffer in = src.buffer();
     vImage_Buffer out = separate.buffer();
-    ASSERT_EQ(vImageBoxConvolve_ARGB8888(&in, &out, nullptr, 0, 0, 5, 5, nullptr,
-                                         kvImageEdgeExtend),
-              kvImageNoError);
-    ASSERT_EQ(vImageBoxConvolve_ARGB8888(&in, &in, nullptr, 0, 0, 5, 5, nullptr,
-                                         kvImageEdgeExtend),
+    ASSERT_EQ(
+        vImageBoxConvolve_ARGB8888(&in, &out, nullptr, 0, 0, 5, 5, nullptr, kvImageEdgeExtend),
+        kvImageNoError);
+    ASSERT_EQ(vImageBoxConvolve_ARGB8888(&in, &in, nullptr, 0, 0, 5, 5, nullptr, kvImageEdgeExtend),
               kvImageNoError);
     EXPECT_EQ(src.bytes, separate.bytes);
 }
@@ -187,27 +191,26 @@ TEST(VImageBoxConvolve, RejectsBadArguments) {
     vImage_Buffer out = dest.buffer();
     vImage_Buffer tooWide = wide.buffer();
     vImage_Buffer empty{nullptr, 8, 8, 32};
-    EXPECT_EQ(vImageBoxConvolve_ARGB8888(nullptr, &out, nullptr, 0, 0, 3, 3, nullptr,
-                                         kvImageEdgeExtend),
-              kvImageNullPointerArgument);
-    EXPECT_EQ(vImageBoxConvolve_ARGB8888(&in, &empty, nullptr, 0, 0, 3, 3, nullptr,
-                                         kvImageEdgeExtend),
-              kvImageNullPointerArgument);
     EXPECT_EQ(
-        vImageBoxConvolve_ARGB8888(&in, &out, nullptr, 0, 0, 3, 3, nullptr, kvImageNoFlags),
-        kvImageInvalidEdgeStyle);
+        vImageBoxConvolve_ARGB8888(nullptr, &out, nullptr, 0, 0, 3, 3, nullptr, kvImageEdgeExtend),
+        kvImageNullPointerArgument);
+    EXPECT_EQ(
+        vImageBoxConvolve_ARGB8888(&in, &empty, nullptr, 0, 0, 3, 3, nullptr, kvImageEdgeExtend),
+        kvImageNullPointerArgument);
+    EXPECT_EQ(vImageBoxConvolve_ARGB8888(&in, &out, nullptr, 0, 0, 3, 3, nullptr, kvImageNoFlags),
+              kvImageInvalidEdgeStyle);
     EXPECT_EQ(vImageBoxConvolve_ARGB8888(&in, &out, nullptr, 0, 0, 3, 3, nullptr,
                                          kvImageEdgeExtend | kvImageBackgroundColorFill),
               kvImageInvalidEdgeStyle);
     EXPECT_EQ(vImageBoxConvolve_ARGB8888(&in, &out, nullptr, 0, 0, 3, 3, nullptr,
                                          kvImageEdgeExtend | 0x10000),
               kvImageUnknownFlagsBit);
-    EXPECT_EQ(vImageBoxConvolve_ARGB8888(&in, &tooWide, nullptr, 0, 0, 3, 3, nullptr,
-                                         kvImageEdgeExtend),
-              kvImageRoiLargerThanInputBuffer);
-    EXPECT_EQ(vImageBoxConvolve_ARGB8888(&in, &out, nullptr, 1, 0, 3, 3, nullptr,
-                                         kvImageEdgeExtend),
-              kvImageRoiLargerThanInputBuffer);
+    EXPECT_EQ(
+        vImageBoxConvolve_ARGB8888(&in, &tooWide, nullptr, 0, 0, 3, 3, nullptr, kvImageEdgeExtend),
+        kvImageRoiLargerThanInputBuffer);
+    EXPECT_EQ(
+        vImageBoxConvolve_ARGB8888(&in, &out, nullptr, 1, 0, 3, 3, nullptr, kvImageEdgeExtend),
+        kvImageRoiLargerThanInputBuffer);
     vImage_Buffer shortRows{src.bytes.data(), 8, 8, 31};
     EXPECT_EQ(vImageBoxConvolve_ARGB8888(&shortRows, &out, nullptr, 0, 0, 3, 3, nullptr,
                                          kvImageEdgeExtend),
@@ -283,9 +286,8 @@ TEST(VImageMatrixMultiply, EveryPixelOfARowIsConverted) {
             kvImageNoError);
         for (long y = 0; y < 3; ++y) {
             for (long x = 0; x < width; ++x) {
-                const int expected = (src.at(x, y, 0) * 18 + src.at(x, y, 1) * 183 +
-                                      src.at(x, y, 2) * 54) >>
-                                     8;
+                const int expected =
+                    (src.at(x, y, 0) * 18 + src.at(x, y, 1) * 183 + src.at(x, y, 2) * 54) >> 8;
                 EXPECT_EQ(dest.at(x, y, 0), expected);
                 EXPECT_EQ(dest.at(x, y, 1), expected);
                 EXPECT_EQ(dest.at(x, y, 2), expected);

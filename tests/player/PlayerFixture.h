@@ -93,9 +93,11 @@ protected:
     }
 
     void TearDown() override {
-        // Let delayed restarts and retries run, then stop every timer so that
-        // the views go away and nothing ticks into the next test.
-        run(2);
+        // Stop every timer so that the views go away and nothing ticks into
+        // the next test; a delayed restart still pending starts one more.
+        for (const auto& view : m_views)
+            stop(view);
+        run(0.25);
         for (const auto& view : m_views)
             stop(view);
         m_views.clear();

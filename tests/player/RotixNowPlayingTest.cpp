@@ -59,7 +59,7 @@ TEST_F(RotixNowPlaying, FirstCallFetchesAtOnceAndLeavesNoRetry) {
 }
 
 TEST_F(RotixNowPlaying, NotificationsInsideASecondEndInOneRetry) {
-    auto view = makePlayer();
+    auto view = makeQuietPlayer();
     run(2);
     source->setInfoQuietly(titled("A"));
     postInfoChanged();
@@ -79,7 +79,7 @@ TEST_F(RotixNowPlaying, NotificationsInsideASecondEndInOneRetry) {
 }
 
 TEST_F(RotixNowPlaying, EachThrottledCallReplacesThePendingRetry) {
-    auto view = makePlayer();
+    auto view = makeQuietPlayer();
     run(2);
     postInfoChanged();
     std::vector<std::shared_ptr<NSTimer>> retries;
@@ -105,7 +105,7 @@ TEST_F(RotixNowPlaying, EachThrottledCallReplacesThePendingRetry) {
 }
 
 TEST_F(RotixNowPlaying, ACallExactlyAtTheEarliestMomentIsStillThrottled) {
-    auto view = makePlayer();
+    auto view = makeQuietPlayer();
     source->setInfoQuietly(titled("later"));
     run(1.0);
     postInfoChanged();
@@ -116,7 +116,7 @@ TEST_F(RotixNowPlaying, ACallExactlyAtTheEarliestMomentIsStillThrottled) {
 }
 
 TEST_F(RotixNowPlaying, ChangeReportedByTheApplicationReachesThePlayer) {
-    auto view = makePlayer();
+    auto view = makeQuietPlayer();
     run(1.5);
     source->setInfo(titled("From the app"));
     settle();
@@ -174,10 +174,11 @@ TEST_F(RotixNowPlaying, DurationIsTruncatedIntoWholeSeconds) {
 
 TEST_F(RotixNowPlaying, PositionIsExtrapolatedFromTheTimestamp) {
     auto view = makePlayer();
-    source->setInfoQuietly(playbackInfo(30, 300, now()));
-    run(5.0);
-    EXPECT_EQ(view->trackLabel()->text(), "0:35 - 5:00");
-    EXPECT_NEAR(view->songScrubber()->value(), 35.0 / 300.0, 1e-6);
+    source->setInfoQuietly(playbackInfo(30.75, 300, now()));
+    // The last tick is 0.4 s after the measurement.
+    run(0.45);
+    EXPECT_EQ(view->trackLabel()->text(), "0:31 - 5:00");
+    EXPECT_NEAR(view->songScrubber()->value(), 31.15 / 300.0, 1e-6);
 }
 
 TEST_F(RotixNowPlaying, NothingPlayingOrNoLengthShowsZeroes) {
@@ -280,7 +281,7 @@ TEST_F(RotixNowPlaying, WithoutDynamicColorsOnlyTheRingTakesTheArtworkColours) {
 
 TEST_F(RotixNowPlaying, NoArtworkTakesItsColoursFromTheNoAlbumImage) {
     source->setInfoQuietly(titled("Bare"));
-    auto view = makePlayer();
+    auto view = makeQuietPlayer();
     auto expected = SKUIImageColorAnalyzer::analyzeImage(view->noalbum());
     EXPECT_EQ(view->songScrubber()->thumbTintColor(), expected->backgroundColor());
     EXPECT_EQ(view->songScrubber()->minimumTrackTintColor(), expected->textPrimaryColor());

@@ -86,7 +86,7 @@ TEST_F(RotixTransport, HoldingForwardFastForwardsUntilRelease) {
     EXPECT_TRUE(commands().empty());
     run(0.02);
     EXPECT_EQ(commands(), Commands{8});
-    run(2);
+    run(0.5);
     window->touchUp(forward);
     settle();
     // The hold took the touch from the button: no skip.
@@ -221,6 +221,7 @@ TEST_F(RotixTransport, ImageSettersSetTheNormalState) {
 
 TEST_F(RotixTransport, SeekingOnWiresEachTouchActionOnce) {
     // Every information reply wires the ring again; nothing doubles up.
+    view->timer()->invalidate();
     for (int i = 0; i < 3; ++i) {
         run(1.5);
         NSNotificationCenter::defaultCenter()->postNotificationName(

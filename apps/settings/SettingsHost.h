@@ -1,0 +1,61 @@
+#pragma once
+
+#include "apps/common/Scenario.h"
+#include "platform/render/Json.h"
+#include "platform/uikit/UIDeviceProfile.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class ManualClock;
+class MFMailComposeViewController;
+class PSListController;
+class PSRootController;
+class PSViewController;
+class UIWindow;
+
+// The Settings app: its list of entries from the installed preference
+// loader entries, the panes of the bundles they lead to, alerts and
+// presented controllers over them. It runs scenarios against the manual
+// clock, as the home-screen host does.
+class SettingsHost {
+public:
+    struct Options {
+        std::string root;
+    };
+
+    // The schemes every device opens: the web, and Cydia on a jailbroken one.
+    static constexpr const char* kBaseSchemes[] = {"http", "https", "cydia"};
+
+    explicit SettingsHost(Options options);
+    ~SettingsHost();
+
+    void registerCommands(Scenario& scenario);
+
+    // Starts the app: the list of entries, then the first entry's pane
+    // (the one labelled "Rotix" when there is one).
+    void boot();
+    bool isBooted() const { return m_booted; }
+
+    std::shared_ptr<PSViewController> topController() const;
+    std::shared_ptr<PSListController> topList() const;
+    Json dump();
+    bool writeSnapshot(const std::string& path, bool fullContent);
+
+private:
+    void refreshWindow();
+    // The composer the top pane presents, remembered for the dump.
+    void noticePresentedComposer();
+    std::optional<std::string> requireInteractive();
+    std::shared_ptr<PSListController> makeEntriesList();
+
+    Options m_options;
+    std::shared_ptr<ManualClock> m_clock;
+    UIDeviceProfile m_profile;
+    bool m_booted = false;
+    std::shared_ptr<PSRootController> m_root;
+    std::shared_ptr<UIWindow> m_window;
+    std::vector<std::shared_ptr<MFMailComposeViewController>> m_composers;
+};

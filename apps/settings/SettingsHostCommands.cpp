@@ -1,0 +1,286 @@
+#include "apps/settings/SettingsHost.h"
+#include "platform/corefoundation/CFPreferences.h"
+#include "platform/foundation/NSRunLoop.h"
+#include "platform/messageui/MFMailComposeViewController.h"
+#include "platform/posix/ProcessSpawn.h"
+#include "platform/preferences/PSListController.h"
+#include "platform/preferences/PSRootController.h"
+#include "platform/preferences/PSSpecifier.h"
+#include "platform/uikit/UIAlertView.h"
+#include "platform/uikit/UIApplication.h"
+#include "platform/uikit/UIBarButtonItem.h"
+#include "platform/uikit/UIDevice.h"
+#include "platform/uikit/UINavigationItem.h"
+#include "platform/uikit/UIScreen.h"
+
+#include <cmath>
+#include <fstream>
+#include <iostream>
+#include <set>
+
+namespace {
+
+std::optional<CFPropertyList> preferenceValue(const std::string& kind, const std::string& text) {
+    if (kind == "bool") {
+        if (text == "true" || text == "YES" || text == "1")
+            return CFPropertyList(true);
+        if (text == "false" || text == "NO" || text == "0")
+            return CFPropertyList(false);
+        return std::nullopt;
+    }
+    if (kind == "int") {
+        auto number = parseScenarioNumber(text);
+        if (!number || *number != std::floor(*number) || std::fabs(*number) > 9.0e15)
+            return std::nullopt;
+        return CFPropertyList(static_cast<std::int64_t>(*number));
+    }
+    if (kind == "real") {
+        auto number = parseScenarioNumber(text);
+        if (!number)
+            return std::nullopt;
+        return CFPropertyList(*number);
+    }
+    if (kind == "string")
+        return CFPropertyList(text);
+    return std::nullopt;
+}
+
+std::optional<MFMailComposeResult> mailResultNamed(const std::string& name) {
+    if (name == "cancelled")
+        return MFMailComposeResultCancelled;
+    if (name == "saved")
+        return MFMailComposeResultSaved;
+    if (name == "sent")
+        return MFMailComposeResultSent;
+    if (name == "failed")
+        return MFMailComposeResultFailed;
+    return std::nullopt;
+}
+
+} // namespace
+
+void SettingsHost::registerCommands(Scenario& scenario) {
+    using Line = Scenario::Line;
+    using Result = std::optional<std::string>;
+    NSRunLoop& loop = NSRunLoop::mainRunLoop();
+
+    scenario.addCommand("device",
+                        {"device NAME|WxH@S [phone|pad]", 1, 2, [this](const Line& line) -> Result {
+                             if (m_booted)
+                                 return "the device is chosen before the app starts";
+                             std::optional<UIUserInterfaceIdiom> idiom;
+                             if (line.arguments.size() == 2) {
+                                 if (line.arguments[1] == "phone")
+                                     idiom = UIUserInterfaceIdiom::Phone;
+                                 else if (line.arguments[1] == "pad")
+                                     idiom = UIUserInterfaceIdiom::Pad;
+                                 else
+                                     return "the idiom is phone or pad";
+                             }
+                             auto profile = UIDeviceProfile::named(line.arguments[0], idiom);
+                             if (!profile)
+                                 return "unknown device '" + line.arguments[0] + "'";
+                             m_profile = *profile;
+                             UIScreen::mainScreen()->setProfile(m_profile);
+                             UIDevice::currentDevice()->setProfile(m_profile);
+                             return std::nullopt;
+                         }});
+
+    scenario.addCommand("installed", {"installed [SCHEME...]", 0, 32, [](const Line& line) {
+                                          std::set<std::string> schemes(std::begin(kBaseSchemes),
+                                                                        std::end(kBaseSchemes));
+                                          for (const auto& scheme : line.arguments)
+                                              schemes.insert(scheme);
+                                          UIApplication::sharedApplication()->setInstalledSchemes(
+                                              std::move(schemes));
+                                          return Result();
+                                      }});
+
+    scenario.addCommand("mail",
+                        {"mail on|off", 1, 1, [](const Line& line) -> Result {
+                             if (line.arguments[0] != "on" && line.arguments[0] != "off")
+                                 return "mail is on or off";
+                             MFMailComposeViewController::setCanSendMail(line.arguments[0] == "on");
+                             return std::nullopt;
+                         }});
+
+    scenario.addCommand("spawn-redirect",
+                        {"spawn-redirect PATH PROGRAM|off", 2, 2, [](const Line& line) {
+                             ProcessSpawn::redirect(line.arguments[0], line.arguments[1] == "off"
+                                                                           ? std::string()
+                                                                           : line.arguments[1]);
+                             return Result();
+                         }});
+
+    scenario.addCommand(
+        "pref",
+        {"pref DOMAIN KEY bool|int|real|string VALUE", 4, 4, [](const Line& line) -> Result {
+             auto value = preferenceValue(line.arguments[2], line.arguments[3]);
+             if (!value)
+                 return "bad value '" + line.arguments[3] + "' for kind '" + line.arguments[2] +
+                        "'";
+             CFPreferencesSetAppValue(line.arguments[1], *value, line.arguments[0]);
+             if (!CFPreferencesAppSynchronize(line.arguments[0]))
+                 return "cannot write the domain '" + line.arguments[0] + "'";
+             return std::nullopt;
+         }});
+    scenario.addCommand("pref-delete",
+                        {"pref-delete DOMAIN KEY", 2, 2, [](const Line& line) -> Result {
+                             CFPreferencesSetAppValue(line.arguments[1], std::nullopt,
+                                                      line.arguments[0]);
+                             if (!CFPreferencesAppSynchronize(line.arguments[0]))
+                                 return "cannot write the domain '" + line.arguments[0] + "'";
+                             return std::nullopt;
+                         }});
+
+    scenario.addCommand("wait", {"wait SECONDS", 1, 1, [this, &loop](const Line& line) -> Result {
+                                     auto seconds = parseScenarioDuration(line.arguments[0]);
+                                     if (!seconds)
+                                         return "bad duration '" + line.arguments[0] + "'";
+                                     boot();
+                                     loop.runFor(*seconds);
+                                     refreshWindow();
+                                     return std::nullopt;
+                                 }});
+
+    scenario.addCommand(
+        "open",
+        {"open PANE-TITLE|CLASS", 1, 1, [this, &loop](const Line& line) -> Result {
+             if (auto blocked = requireInteractive())
+                 return blocked;
+             const std::string& name = line.arguments[0];
+             // A pane lower in the stack is gone back to.
+             const auto& stack = m_root->controllers();
+             for (size_t i = 0; i + 1 < stack.size(); ++i) {
+                 if (stack[i]->navigationItem()->title() == name || stack[i]->className() == name) {
+                     while (m_root->controllers().size() > i + 1)
+                         m_root->popController();
+                     loop.runUntilIdle();
+                     refreshWindow();
+                     return std::nullopt;
+                 }
+             }
+             auto list = topList();
+             for (const auto& specifier : list->specifiers()) {
+                 bool opens = specifier->cellType() == PSCellType::Link ||
+                              specifier->cellType() == PSCellType::LinkList;
+                 if (opens && (specifier->name() == name || specifier->detail() == name)) {
+                     if (!list->selectSpecifier(specifier))
+                         return "the row '" + specifier->name() + "' opens nothing";
+                     loop.runUntilIdle();
+                     refreshWindow();
+                     return std::nullopt;
+                 }
+             }
+             return "no pane '" + name + "' to open from " + list->navigationItem()->title();
+         }});
+
+    scenario.addCommand("back", {"back", 0, 0, [this, &loop](const Line&) -> Result {
+                                     if (auto blocked = requireInteractive())
+                                         return blocked;
+                                     if (!m_root->popController())
+                                         return "already at the first pane";
+                                     loop.runUntilIdle();
+                                     refreshWindow();
+                                     return std::nullopt;
+                                 }});
+
+    scenario.addCommand(
+        "set", {"set KEY VALUE", 2, 2, [this, &loop](const Line& line) -> Result {
+                    if (auto blocked = requireInteractive())
+                        return blocked;
+                    auto list = topList();
+                    auto specifier = list->specifierForKey(line.arguments[0]);
+                    if (!specifier)
+                        return "no row for '" + line.arguments[0] + "' on " +
+                               list->navigationItem()->title();
+                    // A refusal is the row's answer, shown under it; the run goes on.
+                    if (auto refusal = list->enterValue(specifier, line.arguments[1]))
+                        std::cerr << "settings: line " << line.number << ": the row '"
+                                  << specifier->name() << "' refused: " << *refusal << "\n";
+                    loop.runUntilIdle();
+                    refreshWindow();
+                    return std::nullopt;
+                }});
+
+    scenario.addCommand(
+        "press",
+        {"press ROW-TITLE|BAR-BUTTON-TITLE", 1, 1, [this, &loop](const Line& line) -> Result {
+             if (auto blocked = requireInteractive())
+                 return blocked;
+             auto list = topList();
+             if (auto specifier = list->specifierNamed(line.arguments[0])) {
+                 list->selectSpecifier(specifier);
+             } else {
+                 auto item = list->navigationItem()->rightBarButtonItem();
+                 if (!item || item->title() != line.arguments[0])
+                     return "no row or bar button '" + line.arguments[0] + "' on " +
+                            list->navigationItem()->title();
+                 m_root->pressRightBarButton();
+             }
+             loop.runUntilIdle();
+             refreshWindow();
+             return std::nullopt;
+         }});
+
+    scenario.addCommand("alert",
+                        {"alert BUTTON-INDEX", 1, 1, [this, &loop](const Line& line) -> Result {
+                             boot();
+                             auto alert = UIAlertView::visibleAlert();
+                             if (!alert)
+                                 return "no alert is showing";
+                             auto index = parseScenarioNumber(line.arguments[0]);
+                             if (!index || *index != std::floor(*index) || *index < 0 ||
+                                 *index >= static_cast<double>(alert->numberOfButtons()))
+                                 return "the alert has buttons 0 to " +
+                                        std::to_string(alert->numberOfButtons() - 1);
+                             alert->clickButtonAtIndex(static_cast<long>(*index));
+                             loop.runUntilIdle();
+                             refreshWindow();
+                             return std::nullopt;
+                         }});
+
+    scenario.addCommand("mail-result",
+                        {"mail-result sent|saved|cancelled|failed", 1, 1,
+                         [this, &loop](const Line& line) -> Result {
+                             boot();
+                             auto result = mailResultNamed(line.arguments[0]);
+                             if (!result)
+                                 return "the result is sent, saved, cancelled or failed";
+                             auto top = topController();
+                             auto composer =
+                                 top ? std::dynamic_pointer_cast<MFMailComposeViewController>(
+                                           top->presentedViewController())
+                                     : nullptr;
+                             if (!composer)
+                                 return "no mail composer is showing";
+                             composer->finishWithResult(*result);
+                             loop.runUntilIdle();
+                             refreshWindow();
+                             return std::nullopt;
+                         }});
+
+    scenario.addCommand("snapshot",
+                        {"snapshot FILE.png [full]", 1, 2, [this](const Line& line) -> Result {
+                             bool full = line.arguments.size() == 2;
+                             if (full && line.arguments[1] != "full")
+                                 return "the second word can only be full";
+                             if (!writeSnapshot(line.arguments[0], full))
+                                 return "cannot write '" + line.arguments[0] + "'";
+                             return std::nullopt;
+                         }});
+
+    scenario.addCommand("dump", {"dump FILE.json|-", 1, 1, [this](const Line& line) -> Result {
+                                     std::string text = dump().serialize();
+                                     if (line.arguments[0] == "-") {
+                                         std::cout << text;
+                                         std::cout.flush();
+                                         return std::nullopt;
+                                     }
+                                     std::ofstream file(line.arguments[0],
+                                                        std::ios::binary | std::ios::trunc);
+                                     if (!file || !(file << text))
+                                         return "cannot write '" + line.arguments[0] + "'";
+                                     return std::nullopt;
+                                 }});
+}
