@@ -68,26 +68,32 @@ std::optional<std::string> Scenario::runText(const std::string& text, const std:
     std::string raw;
     int number = 0;
     while (std::getline(stream, raw)) {
-        ++number;
-        std::string error;
-        auto line = parseLine(raw, number, &error);
-        auto fail = [&](const std::string& message) {
-            return name + ":" + std::to_string(number) + ": " + message;
-        };
-        if (!line)
-            return fail(error);
-        if (line->command.empty())
-            continue;
-        auto found = m_commands.find(line->command);
-        if (found == m_commands.end())
-            return fail("unknown command '" + line->command + "'");
-        const Command& command = found->second;
-        if (line->arguments.size() < command.minimumArguments ||
-            line->arguments.size() > command.maximumArguments)
-            return fail("usage: " + command.usage);
-        if (auto message = command.handler(*line))
-            return fail(*message + " (usage: " + command.usage + ")");
+        if (auto failure = runLine(raw, ++number, name))
+            return failure;
     }
+    return std::nullopt;
+}
+
+std::optional<std::string> Scenario::runLine(const std::string& raw, int number,
+                                             const std::string& name) {
+    std::string error;
+    auto line = parseLine(raw, number, &error);
+    auto fail = [&](const std::string& message) {
+        return name + ":" + std::to_string(number) + ": " + message;
+    };
+    if (!line)
+        return fail(error);
+    if (line->command.empty())
+        return std::nullopt;
+    auto found = m_commands.find(line->command);
+    if (found == m_commands.end())
+        return fail("unknown command '" + line->command + "'");
+    const Command& command = found->second;
+    if (line->arguments.size() < command.minimumArguments ||
+        line->arguments.size() > command.maximumArguments)
+        return fail("usage: " + command.usage);
+    if (auto message = command.handler(*line))
+        return fail(*message + " (usage: " + command.usage + ")");
     return std::nullopt;
 }
 

@@ -42,6 +42,9 @@ public:
     std::optional<std::string> runFile(const std::string& path);
     std::optional<std::string> runText(const std::string& text, const std::string& name);
 
+    // Runs one line; a live session feeds lines one at a time as they come.
+    std::optional<std::string> runLine(const std::string& raw, int number, const std::string& name);
+
 private:
     std::map<std::string, Command> m_commands;
 };

@@ -114,7 +114,7 @@ Json rowJson(PSListController& list, const std::shared_ptr<PSSpecifier>& specifi
 } // namespace
 
 SettingsHost::SettingsHost(Options options)
-    : m_options(std::move(options)), m_clock(std::make_shared<ManualClock>()),
+    : m_options(std::move(options)), m_clock(makeClock(m_options.clock)),
       m_profile(UIDeviceProfile::iPhone7Plus()) {
     if (!m_options.root.empty())
         DeviceRoot::set(m_options.root);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "apps/common/HostClock.h"
 #include "apps/common/Scenario.h"
 #include "platform/render/Json.h"
 #include "platform/uikit/UIDeviceProfile.h"
@@ -9,7 +10,7 @@
 #include <string>
 #include <vector>
 
-class ManualClock;
+class Clock;
 class MFMailComposeViewController;
 class PSListController;
 class PSRootController;
@@ -24,6 +25,8 @@ class SettingsHost {
 public:
     struct Options {
         std::string root;
+        // Scenarios run on a manual clock; a live session runs on the real one.
+        HostClock clock = HostClock::Manual;
     };
 
     // The schemes every device opens: the web, and Cydia on a jailbroken one.
@@ -52,7 +55,7 @@ private:
     std::shared_ptr<PSListController> makeEntriesList();
 
     Options m_options;
-    std::shared_ptr<ManualClock> m_clock;
+    std::shared_ptr<Clock> m_clock;
     UIDeviceProfile m_profile;
     bool m_booted = false;
     std::shared_ptr<PSRootController> m_root;

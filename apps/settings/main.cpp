@@ -1,4 +1,5 @@
 #include "apps/common/Scenario.h"
+#include "apps/common/ScenarioRunner.h"
 #include "apps/settings/SettingsHost.h"
 
 #include <iostream>
@@ -6,7 +7,7 @@
 
 namespace {
 int usage() {
-    std::cerr << "usage: settings --scenario FILE [--root DIR]\n";
+    std::cerr << "usage: settings --scenario FILE|- [--clock manual|system] [--root DIR]\n";
     return 2;
 }
 } // namespace
@@ -22,6 +23,12 @@ int main(int argc, char** argv) {
             if (!path)
                 return usage();
             scenarioPath = path;
+        } else if (argument == "--clock") {
+            const char* name = value();
+            auto clock = name ? parseHostClock(name) : std::nullopt;
+            if (!clock)
+                return usage();
+            options.clock = *clock;
         } else if (argument == "--root") {
             const char* root = value();
             if (!root)
@@ -38,10 +45,5 @@ int main(int argc, char** argv) {
     SettingsHost host(options);
     Scenario scenario;
     host.registerCommands(scenario);
-    if (auto error = scenario.runFile(scenarioPath)) {
-        std::cerr << "settings: " << *error << "\n";
-        return 2;
-    }
-    host.boot();
-    return 0;
+    return runHostScenario(scenario, scenarioPath, options.clock, "settings", [&] { host.boot(); });
 }

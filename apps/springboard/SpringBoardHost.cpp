@@ -79,7 +79,7 @@ std::optional<CFPropertyList> preferenceValue(const std::string& kind, const std
 } // namespace
 
 SpringBoardHost::SpringBoardHost(Options options)
-    : m_options(std::move(options)), m_clock(std::make_shared<ManualClock>()),
+    : m_options(std::move(options)), m_clock(makeClock(m_options.clock)),
       m_profile(UIDeviceProfile::iPhone7Plus()) {
     if (!m_options.root.empty())
         DeviceRoot::set(m_options.root);

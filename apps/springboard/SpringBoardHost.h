@@ -1,5 +1,6 @@
 #pragma once
 
+#include "apps/common/HostClock.h"
 #include "apps/common/Scenario.h"
 #include "platform/render/Json.h"
 #include "platform/uikit/UIDeviceProfile.h"
@@ -11,7 +12,7 @@
 #include <vector>
 
 class UIWindow;
-class ManualClock;
+class Clock;
 class LockScreen;
 
 // The home-screen process: it loads the extensions the way the substrate
@@ -21,6 +22,8 @@ class SpringBoardHost {
 public:
     struct Options {
         std::string root;
+        // Scenarios run on a manual clock; a live session runs on the real one.
+        HostClock clock = HostClock::Manual;
         std::vector<std::string> omittedClasses;
     };
 
@@ -46,7 +49,7 @@ private:
     std::optional<std::string> requireBoot();
 
     Options m_options;
-    std::shared_ptr<ManualClock> m_clock;
+    std::shared_ptr<Clock> m_clock;
     UIDeviceProfile m_profile;
     bool m_booted = false;
     bool m_passcodeLocked = false;

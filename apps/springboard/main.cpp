@@ -1,4 +1,5 @@
 #include "apps/common/Scenario.h"
+#include "apps/common/ScenarioRunner.h"
 #include "apps/springboard/SpringBoardHost.h"
 
 #include <cstring>
@@ -7,7 +8,8 @@
 
 namespace {
 int usage() {
-    std::cerr << "usage: springboard --scenario FILE [--root DIR] [--omit-class NAME]...\n";
+    std::cerr << "usage: springboard --scenario FILE|- [--clock manual|system] [--root DIR] "
+                 "[--omit-class NAME]...\n";
     return 2;
 }
 } // namespace
@@ -23,6 +25,12 @@ int main(int argc, char** argv) {
             if (!path)
                 return usage();
             scenarioPath = path;
+        } else if (argument == "--clock") {
+            const char* name = value();
+            auto clock = name ? parseHostClock(name) : std::nullopt;
+            if (!clock)
+                return usage();
+            options.clock = *clock;
         } else if (argument == "--root") {
             const char* root = value();
             if (!root)
@@ -44,10 +52,6 @@ int main(int argc, char** argv) {
     SpringBoardHost host(options);
     Scenario scenario;
     host.registerCommands(scenario);
-    if (auto error = scenario.runFile(scenarioPath)) {
-        std::cerr << "springboard: " << *error << "\n";
-        return 2;
-    }
-    host.boot();
-    return 0;
+    return runHostScenario(scenario, scenarioPath, options.clock, "springboard",
+                           [&] { host.boot(); });
 }
