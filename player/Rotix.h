@@ -72,6 +72,8 @@ public:
     void touchesBegan(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) override;
     void touchesMoved(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) override;
     void touchesEnded(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) override;
+    void touchesCancelled(const UITouchSet& touches,
+                          const std::shared_ptr<UIEvent>& event) override;
     void touchDown();  // -touchDown
     void touchUp();    // -touchUp
     void touchUpOut(); // -touchUpOut
@@ -171,6 +173,8 @@ private:
     void startTickTimer();
     // What touchUp and touchUpOut share: end the drag and seek.
     void finishSeek();
+    // Whether the ring's own pan has the finger, so the drag ends through it.
+    bool isRingPanInProgress() const;
     // Sets isTouching when the touch is on one of the player's interactive parts.
     void noteTouchOnInteractivePart(const UITouchSet& touches);
 

@@ -3,6 +3,7 @@
 #include "platform/mediaremote/MediaRemote.h"
 #include "platform/objc/Runtime.h"
 #include "platform/uikit/UIImageView.h"
+#include "platform/uikit/UIPanGestureRecognizer.h"
 #include "player/Rotix.h"
 #include "slider/UICircularSlider.h"
 
@@ -94,4 +95,35 @@ void Rotix::touchesEnded(const UITouchSet& touches, const std::shared_ptr<UIEven
     UIView::touchesEnded(touches, event);
     m_isSeeking = false;
     setIsTouching(false);
+}
+
+void Rotix::touchesCancelled(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) {
+    UIView::touchesCancelled(touches, event);
+    // The ring's pan takes its finger over this way and ends the drag itself.
+    if (isRingPanInProgress())
+        return;
+    // Otherwise a tap or hold took the touch (the disc's gestures, or a tap
+    // on the ring's thumb): no touchesEnded follows, so the finger stops
+    // counting here, or the lock screen would refuse to page until the next
+    // touch on the player.
+    setIsTouching(false);
+    // A tap on the thumb went down as a drag and stopped the ticks; with no
+    // drag to end it nothing would restart them, so the ring would freeze.
+    if (m_isSeeking && !(m_timer && m_timer->isValid())) {
+        m_isSeeking = false;
+        performSelectorAfterDelay(shared_from_this(), "restart", shared_from_this(), kRestartDelay);
+    }
+}
+
+bool Rotix::isRingPanInProgress() const {
+    if (!m_songScrubber)
+        return false;
+    for (const auto& recognizer : m_songScrubber->gestureRecognizers()) {
+        if (!std::dynamic_pointer_cast<UIPanGestureRecognizer>(recognizer))
+            continue;
+        auto state = recognizer->state();
+        if (state == UIGestureRecognizerState::Began || state == UIGestureRecognizerState::Changed)
+            return true;
+    }
+    return false;
 }

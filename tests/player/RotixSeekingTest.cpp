@@ -138,6 +138,9 @@ TEST_F(RotixSeeking, DragOnTheThumbSeeksWhereTheFingerLifts) {
     dragAlongRing(view, 0, std::numbers::pi);
     float value = view->songScrubber()->value();
     EXPECT_NEAR(value, 0.5, 0.01);
+    // The ring's pan took the touch over, which is no end of the touch.
+    EXPECT_TRUE(view->isTouching());
+    EXPECT_TRUE(view->isSeeking());
     std::string text = *view->trackLabel()->text();
     // While the finger is down neither the ring nor the time moves by itself.
     source->setInfoQuietly(playbackInfo(150, 201, now()));
@@ -325,6 +328,41 @@ TEST_F(RotixSeeking, RealTouchOnTheDiscSetsIsTouchingAndOnThePlayerOnlyResets) {
     EXPECT_FALSE(view->isTouching());
     EXPECT_EQ(idleTimerResets(), resets + 1);
     window->touchUp({2, 2});
+}
+
+TEST_F(RotixSeeking, ATapOnTheDiscLetsTheLockScreenHaveTheNextSwipe) {
+    auto view = makePlayerOnScreen();
+    CGPoint disc = centerInWindow(view->dummy());
+    window->touchDown(disc);
+    ASSERT_TRUE(view->isTouching());
+    // The disc's tap takes the touch at the lift; no touchesEnded follows.
+    window->touchUp(disc);
+    settle();
+    EXPECT_FALSE(view->isTouching());
+}
+
+TEST_F(RotixSeeking, ATapOnTheThumbLeavesTheTicksRunning) {
+    auto view = makePlayerOnScreen();
+    playTrack(view, 201);
+    auto firstTimer = view->timer();
+    CGPoint point = thumb(view);
+    window->touchDown(point);
+    settle();
+    ASSERT_TRUE(view->isSeeking());
+    ASSERT_FALSE(firstTimer->isValid());
+    window->touchUp(point);
+    settle();
+    EXPECT_FALSE(view->isTouching());
+    EXPECT_FALSE(view->isSeeking());
+    // Nothing was dragged, so nothing is sought; the ticks come back as after
+    // a drag.
+    EXPECT_TRUE(seeks().empty());
+    std::string text = *view->trackLabel()->text();
+    run(0.21);
+    ASSERT_TRUE(view->timer());
+    EXPECT_TRUE(view->timer()->isValid());
+    run(1.0);
+    EXPECT_NE(view->trackLabel()->text(), text);
 }
 
 TEST_F(RotixSeeking, MovesReachTheSuperclassAsCancellations) {
