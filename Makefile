@@ -10,7 +10,7 @@ CLANG_FORMAT ?= $(shell command -v clang-format-14 || command -v clang-format)
 SANITIZER_ENV := ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
 	LSAN_OPTIONS=suppressions=$(ROOT)/scripts/lsan.supp:print_suppressions=0 \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(ROOT)/scripts/tsan.supp
 
 .DEFAULT_GOAL := build
 .PHONY: bootstrap build demo test test-asan test-tsan bench format clean

@@ -110,6 +110,12 @@ void SpringBoardHost::boot() {
         m_loadedExtensions.push_back(extension.name);
     m_lockScreen = std::make_unique<LockScreen>(UIScreen::mainScreen()->bounds());
     NSRunLoop::mainRunLoop().runUntilIdle();
+    // The motion hardware's first reading arrives once something listens, as
+    // on a device: a tablet gets its first layout from it, and an
+    // orientation set before the start is not lost.
+    auto device = UIDevice::currentDevice();
+    device->setOrientation(device->orientation());
+    NSRunLoop::mainRunLoop().runUntilIdle();
 }
 
 std::optional<std::string> SpringBoardHost::requireBoot() {

@@ -237,7 +237,10 @@ bool NSRunLoop::pollDescriptors(int timeoutMilliseconds) {
 
 void NSRunLoop::runUntilIdle() {
     settle();
-    while (fireNextDue(now()))
+    // What is due now, not what comes due while it runs: on the system clock
+    // a repeating timer slower to run than its interval would never let go.
+    const CFAbsoluteTime start = now();
+    while (fireNextDue(start))
         settle();
 }
 
@@ -255,7 +258,11 @@ void NSRunLoop::runFor(CFTimeInterval seconds) {
     m_stopped = false;
     for (;;) {
         settle();
-        while (fireNextDue(current->now()))
+        // Only what was due when this pass began fires in it: timers that
+        // come due again while it runs (a slow machine, a long draw) wait for
+        // the next pass, so descriptors are still served in between.
+        const CFAbsoluteTime passStart = current->now();
+        while (fireNextDue(passStart))
             settle();
         CFAbsoluteTime now = current->now();
         if (now >= end || m_stopped)

@@ -210,4 +210,54 @@ TEST_F(RunLoop, DescriptorWatchCallsBackOnTheLoop) {
     close(fds[1]);
 }
 
+// A clock that runs on by itself, like the machine's, but under the test's
+// control: each timer firing below costs more time than the timer's interval,
+// as a slow draw on a loaded machine does.
+class RunningClock final : public Clock {
+public:
+    CFAbsoluteTime now() const override { return m_now.load(); }
+    bool isManual() const override { return false; }
+    void spend(CFTimeInterval seconds) { m_now = m_now.load() + seconds; }
+
+private:
+    std::atomic<CFAbsoluteTime> m_now{1000.0};
+};
+
+TEST_F(RunLoop, ATimerSlowerThanItsIntervalLetsTheLoopGoOn) {
+    auto clock = std::make_shared<RunningClock>();
+    NSRunLoop& loop = NSRunLoop::mainRunLoop();
+    loop.setClock(clock);
+    int firings = 0;
+    auto timer = NSTimer::scheduledTimerWithTimeInterval(0.01, Repeats::Yes,
+                                                         [&](const std::shared_ptr<NSTimer>&) {
+                                                             ++firings;
+                                                             clock->spend(0.05);
+                                                         });
+    clock->spend(0.01);
+    // Always due again by the time it returns, yet the loop is idle after
+    // what was due when it was asked.
+    loop.runUntilIdle();
+    EXPECT_EQ(firings, 1);
+
+    // And between firings the loop still reads its descriptors.
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    bool served = false;
+    auto token = loop.watch(fds[0], POLLIN, [&](short) {
+        char byte;
+        [[maybe_unused]] auto got = read(fds[0], &byte, 1);
+        served = true;
+        loop.stop();
+    });
+    [[maybe_unused]] auto written = write(fds[1], "x", 1);
+    loop.runFor(3600);
+    EXPECT_TRUE(served);
+    EXPECT_LT(firings, 10);
+    timer->invalidate();
+    loop.unwatch(token);
+    close(fds[0]);
+    close(fds[1]);
+    loop.setClock(m_clock);
+}
+
 } // namespace

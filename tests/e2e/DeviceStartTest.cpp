@@ -1,0 +1,39 @@
+#include "support/HostRun.h"
+
+#include <gtest/gtest.h>
+
+// What the lock screen shows right after the home-screen process starts, on
+// each kind of device.
+namespace {
+
+Json ringFrame(const Json& dump) {
+    const Json* ring = findView(dump["window"], "UICircularSlider");
+    return ring ? (*ring)["frame"] : Json();
+}
+
+TEST(DeviceStart, ATabletTakesItsLayoutFromTheFirstOrientationReading) {
+    HostRun host(ROTIX_SPRINGBOARD_PATH);
+    ASSERT_EQ(host.run("device ipad\nwait 0.5\ndump portrait.json\n"), 0) << host.standardError();
+    // The portrait tablet layout puts the ring at H/2 - 105 on a 1024-point
+    // screen.
+    EXPECT_EQ(ringFrame(host.readJson("portrait.json").value()).serialize(0), "[192,407,384,384]\n");
+}
+
+TEST(DeviceStart, AnOrientationSetBeforeTheStartIsNotLost) {
+    HostRun host(ROTIX_SPRINGBOARD_PATH);
+    ASSERT_EQ(host.run("device ipad\norientation landscape-left\nwait 0.5\ndump out.json\n"), 0)
+        << host.standardError();
+    EXPECT_EQ(ringFrame(host.readJson("out.json").value()).serialize(0), "[192,287,384,384]\n");
+}
+
+TEST(DeviceStart, APhoneIsLaidOutAtOnceWhicheverWayItIsHeld) {
+    HostRun host(ROTIX_SPRINGBOARD_PATH);
+    // Without the landscape setting a phone keeps its portrait layout.
+    ASSERT_EQ(host.run("device iphone-7-plus\norientation landscape-left\nwait 0.5\n"
+                       "dump out.json\n"),
+              0)
+        << host.standardError();
+    EXPECT_EQ(ringFrame(host.readJson("out.json").value()).serialize(0), "[42,290,330,330]\n");
+}
+
+} // namespace
