@@ -1,5 +1,6 @@
 #include "bench/BenchComparison.h"
 #include "bench/BenchImages.h"
+#include "bench/PairedTiming.h"
 #include "imaging/CCColorCube.h"
 #include "platform/graphics/CGImage.h"
 #include "platform/uikit/UIImage.h"
@@ -14,23 +15,44 @@ namespace {
 constexpr long kWidth = 1242;
 constexpr long kHeight = 2208;
 
+void bareCount(const std::vector<uint8_t>& pixels, std::vector<uint32_t>& counts) {
+    std::fill(counts.begin(), counts.end(), 0);
+    for (size_t i = 0; i < pixels.size(); i += 4) {
+        const unsigned r = pixels[i] * 29u / 255u;
+        const unsigned g = pixels[i + 1] * 29u / 255u;
+        const unsigned b = pixels[i + 2] * 29u / 255u;
+        ++counts[r + g * 30 + b * 900];
+    }
+    benchmark::DoNotOptimize(counts.data());
+}
+
 // The reference: the simplest 30 x 30 x 30 count of the same pixels.
 void BM_BareCubeCount(benchmark::State& state) {
     const std::vector<uint8_t> pixels = photoLikePixels(kWidth, kHeight);
     std::vector<uint32_t> counts(27000);
-    for (auto _ : state) {
-        std::fill(counts.begin(), counts.end(), 0);
-        for (size_t i = 0; i < pixels.size(); i += 4) {
-            const unsigned r = pixels[i] * 29u / 255u;
-            const unsigned g = pixels[i + 1] * 29u / 255u;
-            const unsigned b = pixels[i + 2] * 29u / 255u;
-            ++counts[r + g * 30 + b * 900];
-        }
-        benchmark::DoNotOptimize(counts.data());
-    }
+    for (auto _ : state)
+        bareCount(pixels, counts);
     state.SetItemsProcessed(state.iterations() * kWidth * kHeight);
 }
 BENCHMARK(BM_BareCubeCount)->Unit(benchmark::kMicrosecond);
+
+// The cube's histogram and maxima against the bare count, in alternation.
+void BM_ColorCubeAgainstBareCount(benchmark::State& state) {
+    const std::vector<uint8_t> pixels = photoLikePixels(kWidth, kHeight);
+    std::vector<uint32_t> counts(27000);
+    auto cube = CCColorCube::create();
+    PairedTiming timing;
+    for (auto _ : state) {
+        const double ours = PairedTiming::cpuSeconds([&] {
+            auto maxima = cube->findLocalMaximaInImage(std::span<const uint8_t>(pixels), 0);
+            benchmark::DoNotOptimize(maxima);
+        });
+        const double reference = PairedTiming::cpuSeconds([&] { bareCount(pixels, counts); });
+        timing.add(ours, reference);
+    }
+    timing.report(state);
+}
+BENCHMARK(BM_ColorCubeAgainstBareCount)->Unit(benchmark::kMicrosecond);
 
 // The cube's histogram with its sums, and the scan for local maxima.
 void BM_ColorCubeLocalMaxima(benchmark::State& state) {
@@ -83,6 +105,10 @@ BENCHMARK(BM_ColorCubeExtractFiveColors)->Unit(benchmark::kMicrosecond);
 const bool registered =
     (compareWithReference("BM_ColorCubeLocalMaxima", "BM_BareCubeCount", 1 / 1.5,
                           "histogram and maxima within 1.5x of a bare count"),
+     requireCounterAtLeast("BM_ColorCubeAgainstBareCount", "ratio", 1 / 1.5,
+                           "histogram and maxima within 1.5x of a bare count, in alternation"),
+     requireTime("BM_ColorCubeExtractColors", 5e-3, "whole extraction at 1242x2208 under 5 ms"),
+     requireTime("BM_ColorCubeExtractFiveColors", 5e-3, "whole extraction at 1242x2208 under 5 ms"),
      true);
 
 } // namespace

@@ -190,10 +190,15 @@ size_t countRows(Sums* sums, uint32_t* occupied, const PixelRows& rows, CCColorF
     if (rows.width * rows.height <= kTrackingPixelLimit)
         return countRowsInOrder<true>(sums, occupied, rows, flags);
     countRowsInOrder<false>(sums, occupied, rows, flags);
+    // In scan order (red slowest, blue fastest), which the maxima are
+    // collected in, so that no sort is needed afterwards.
     size_t noted = 0;
-    for (uint32_t index = 0; index < kCCColorCubeCellCount; ++index)
-        if (sums[index][0] != 0)
-            occupied[noted++] = index;
+    for (uint32_t ri = 0; ri < kSteps; ++ri)
+        for (uint32_t gi = 0; gi < kSteps; ++gi)
+            for (uint32_t index = ri + gi * kSteps; index < kCCColorCubeCellCount;
+                 index += kSteps * kSteps)
+                if (sums[index][0] != 0)
+                    occupied[noted++] = index;
     return noted;
 }
 
@@ -355,9 +360,12 @@ bool CCColorCube::countPixels(const CCImageInput& image, CCColorFlags flags) {
 }
 
 CCLocalMaximumList CCColorCube::collectMaxima() {
-    // Only occupied cells can be maxima; they are visited in scan order.
-    std::sort(m_occupied.begin(), m_occupied.begin() + m_occupiedCount,
-              [](uint32_t a, uint32_t b) { return scanKey(a) < scanKey(b); });
+    // Only occupied cells can be maxima; they are visited in scan order, which
+    // cells noted while counting are not in.
+    const auto byScan = [](uint32_t a, uint32_t b) { return scanKey(a) < scanKey(b); };
+    const auto occupied = m_occupied.begin() + static_cast<std::ptrdiff_t>(m_occupiedCount);
+    if (!std::is_sorted(m_occupied.begin(), occupied, byScan))
+        std::sort(m_occupied.begin(), occupied, byScan);
     CCLocalMaximumList maxima;
     for (size_t i = 0; i < m_occupiedCount; ++i) {
         const uint32_t index = m_occupied[i];

@@ -42,6 +42,8 @@ public:
     void boot();
     bool isBooted() const { return m_booted; }
 
+    // The app's window; a live window shows it.
+    std::shared_ptr<UIWindow> window() const { return m_window; }
     std::shared_ptr<PSViewController> topController() const;
     std::shared_ptr<PSListController> topList() const;
     Json dump();

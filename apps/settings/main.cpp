@@ -1,13 +1,16 @@
 #include "apps/common/Scenario.h"
 #include "apps/common/ScenarioRunner.h"
 #include "apps/settings/SettingsHost.h"
+#include "apps/settings/SettingsWindow.h"
 
 #include <iostream>
 #include <string>
 
 namespace {
 int usage() {
-    std::cerr << "usage: settings --scenario FILE|- [--clock manual|system] [--root DIR]\n";
+    std::cerr << "usage: settings --scenario FILE|- [--clock manual|system] [--root DIR]\n"
+                 "       settings --window [--scenario FILE|-] [--activator-key KEY=LISTENER]... "
+                 "[--root DIR]\n";
     return 2;
 }
 } // namespace
@@ -15,6 +18,8 @@ int usage() {
 int main(int argc, char** argv) {
     SettingsHost::Options options;
     std::string scenarioPath;
+    bool window = false;
+    std::vector<ActivatorKey> activatorKeys;
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i];
         auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
@@ -34,16 +39,29 @@ int main(int argc, char** argv) {
             if (!root)
                 return usage();
             options.root = root;
+        } else if (argument == "--window") {
+            window = true;
+        } else if (argument == "--activator-key") {
+            const char* text = value();
+            auto key = text ? parseActivatorKey(text) : std::nullopt;
+            if (!key)
+                return usage();
+            activatorKeys.push_back(*key);
         } else {
             std::cerr << "settings: unknown option '" << argument << "'\n";
             return usage();
         }
     }
-    if (scenarioPath.empty())
+    // A window is a live session: it runs on the real clock.
+    if (window)
+        options.clock = HostClock::System;
+    if (scenarioPath.empty() && !window)
         return usage();
 
     SettingsHost host(options);
     Scenario scenario;
     host.registerCommands(scenario);
+    if (window)
+        return runSettingsWindow(host, scenario, scenarioPath, std::move(activatorKeys));
     return runHostScenario(scenario, scenarioPath, options.clock, "settings", [&] { host.boot(); });
 }

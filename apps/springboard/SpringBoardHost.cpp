@@ -3,8 +3,12 @@
 #include "apps/springboard/LockScreen.h"
 #include "apps/springboard/NowPlayingCommands.h"
 #include "platform/activator/LAActivator.h"
+#include "platform/activator/LAActivatorBusService.h"
 #include "platform/corefoundation/CFNotificationCenter.h"
 #include "platform/corefoundation/CFPreferences.h"
+#include "platform/corefoundation/DBusNotificationTransport.h"
+#include "platform/corefoundation/InProcessNotificationTransport.h"
+#include "platform/dbus/BusConnection.h"
 #include "platform/device/DeviceRoot.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/SystemLog.h"
@@ -88,7 +92,13 @@ SpringBoardHost::SpringBoardHost(Options options)
     UIDevice::currentDevice()->setProfile(m_profile);
 }
 
-SpringBoardHost::~SpringBoardHost() = default;
+SpringBoardHost::~SpringBoardHost() {
+    // The process-wide centre outlives the host; it must not keep reading a
+    // bus that is about to close.
+    if (m_busTransport)
+        CFNotificationCenter::distributedCenter()->setTransport(
+            InProcessNotificationTransport::create());
+}
 
 std::shared_ptr<UIWindow> SpringBoardHost::window() const {
     return m_lockScreen ? m_lockScreen->window() : nullptr;
@@ -109,6 +119,7 @@ void SpringBoardHost::boot() {
     for (const auto& extension : loaded.loaded)
         m_loadedExtensions.push_back(extension.name);
     m_lockScreen = std::make_unique<LockScreen>(UIScreen::mainScreen()->bounds());
+    connectSessionBus();
     NSRunLoop::mainRunLoop().runUntilIdle();
     // The motion hardware's first reading arrives once something listens, as
     // on a device: a tablet gets its first layout from it, and an
@@ -116,6 +127,34 @@ void SpringBoardHost::boot() {
     auto device = UIDevice::currentDevice();
     device->setOrientation(device->orientation());
     NSRunLoop::mainRunLoop().runUntilIdle();
+}
+
+void SpringBoardHost::connectSessionBus() {
+    // A scenario on the manual clock is a reproduction and hears nothing
+    // from other programs. A live session joins the desktop's session bus
+    // when there is one, and keeps to itself, silently, when there is none.
+    if (m_options.clock != HostClock::System)
+        return;
+    addDumpSection("sessionBus", [this] {
+        Json section = Json::object();
+        section.set("connected", m_bus && m_bus->isOpen());
+        section.set("notifications",
+                    m_busTransport && m_busTransport->isConnected() ? "session bus" : "in-process");
+        section.set("activator", m_activatorService && m_activatorService->isServing());
+        return section;
+    });
+    m_bus = BusConnection::openSessionBus();
+    if (!m_bus)
+        return;
+    m_busTransport = DBusNotificationTransport::create(m_bus);
+    if (m_busTransport)
+        CFNotificationCenter::distributedCenter()->setTransport(m_busTransport);
+    std::string error;
+    m_activatorService =
+        LAActivatorBusService::create(m_bus, LAActivator::sharedInstance(), &error);
+    if (!m_activatorService)
+        SystemLog::shared().write("springboard",
+                                  "events from other programs cannot reach this host: " + error);
 }
 
 std::optional<std::string> SpringBoardHost::requireBoot() {

@@ -14,6 +14,9 @@
 class UIWindow;
 class Clock;
 class LockScreen;
+class BusConnection;
+class DBusNotificationTransport;
+class LAActivatorBusService;
 
 // The home-screen process: it loads the extensions the way the substrate
 // does, builds the application object and the lock screen, and runs
@@ -47,6 +50,7 @@ public:
 
 private:
     std::optional<std::string> requireBoot();
+    void connectSessionBus();
 
     Options m_options;
     std::shared_ptr<Clock> m_clock;
@@ -56,4 +60,7 @@ private:
     std::unique_ptr<LockScreen> m_lockScreen;
     std::vector<std::string> m_loadedExtensions;
     std::vector<std::pair<std::string, std::function<Json()>>> m_sections;
+    std::shared_ptr<BusConnection> m_bus;
+    std::shared_ptr<DBusNotificationTransport> m_busTransport;
+    std::shared_ptr<LAActivatorBusService> m_activatorService;
 };

@@ -1,6 +1,8 @@
 #include "apps/common/Scenario.h"
 #include "apps/common/ScenarioRunner.h"
+#include "apps/springboard/NowPlayingSourceOption.h"
 #include "apps/springboard/SpringBoardHost.h"
+#include "apps/springboard/SpringBoardWindow.h"
 
 #include <cstring>
 #include <iostream>
@@ -9,7 +11,9 @@
 namespace {
 int usage() {
     std::cerr << "usage: springboard --scenario FILE|- [--clock manual|system] [--root DIR] "
-                 "[--omit-class NAME]...\n";
+                 "[--omit-class NAME]... [--source demo|mpris|auto]\n"
+                 "       springboard --window [--scenario FILE|-] "
+                 "[--activator-key KEY=LISTENER]... [--root DIR] [--source demo|mpris|auto]\n";
     return 2;
 }
 } // namespace
@@ -17,6 +21,9 @@ int usage() {
 int main(int argc, char** argv) {
     SpringBoardHost::Options options;
     std::string scenarioPath;
+    bool window = false;
+    std::vector<ActivatorKey> activatorKeys;
+    NowPlayingSourceKind source = NowPlayingSourceKind::Demo;
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i];
         auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
@@ -41,17 +48,37 @@ int main(int argc, char** argv) {
             if (!name)
                 return usage();
             options.omittedClasses.emplace_back(name);
+        } else if (argument == "--source") {
+            const char* name = value();
+            auto kind = name ? parseNowPlayingSourceKind(name) : std::nullopt;
+            if (!kind)
+                return usage();
+            source = *kind;
+        } else if (argument == "--window") {
+            window = true;
+        } else if (argument == "--activator-key") {
+            const char* text = value();
+            auto key = text ? parseActivatorKey(text) : std::nullopt;
+            if (!key)
+                return usage();
+            activatorKeys.push_back(*key);
         } else {
             std::cerr << "springboard: unknown option '" << argument << "'\n";
             return usage();
         }
     }
-    if (scenarioPath.empty())
+    // A window is a live session: it runs on the real clock.
+    if (window)
+        options.clock = HostClock::System;
+    if (scenarioPath.empty() && !window)
         return usage();
 
     SpringBoardHost host(options);
+    installNowPlayingSource(source, host);
     Scenario scenario;
     host.registerCommands(scenario);
+    if (window)
+        return runSpringBoardWindow(host, scenario, scenarioPath, std::move(activatorKeys));
     return runHostScenario(scenario, scenarioPath, options.clock, "springboard",
                            [&] { host.boot(); });
 }

@@ -95,8 +95,8 @@ VIMAGE_DISPATCH void horizontalGroup(const BoxJob& job, const uint16_t* interlea
     const long width = job.destWidth;
     const long box = 2 * job.radiusX + 1;
     // The box's area is odd, so no exact mean lies halfway between two levels,
-    // and with sides up to 255 the float product stays close enough to round
-    // like the exact quotient for every box of practical size.
+    // and the float product rounds like the exact quotient for every sum of a
+    // square box up to 163 a side; from there to 255 it may be one level off.
     const float reciprocal = 1.0f / static_cast<float>((2 * job.radiusY + 1) * box);
     const f32x16 scale = f32x16{} + reciprocal;
     const f32x16 half = f32x16{} + 0.5f;

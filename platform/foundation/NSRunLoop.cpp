@@ -111,6 +111,39 @@ void NSRunLoop::unwatch(Token token) {
     m_watches.erase(token);
 }
 
+NSRunLoop::Token NSRunLoop::addBeforeWaitingObserver(Work work) {
+    std::lock_guard lock(m_mutex);
+    Token token = m_nextToken++;
+    m_beforeWaiting.emplace(token, std::move(work));
+    return token;
+}
+
+void NSRunLoop::removeBeforeWaitingObserver(Token token) {
+    std::lock_guard lock(m_mutex);
+    m_beforeWaiting.erase(token);
+}
+
+void NSRunLoop::runBeforeWaitingObservers() {
+    std::vector<Token> tokens;
+    {
+        std::lock_guard lock(m_mutex);
+        for (const auto& entry : m_beforeWaiting)
+            tokens.push_back(entry.first);
+    }
+    // An observer may remove itself or another one while they run.
+    for (Token token : tokens) {
+        Work work;
+        {
+            std::lock_guard lock(m_mutex);
+            auto found = m_beforeWaiting.find(token);
+            if (found == m_beforeWaiting.end())
+                continue;
+            work = found->second;
+        }
+        work();
+    }
+}
+
 void NSRunLoop::backgroundWorkStarted() {
     std::lock_guard lock(m_mutex);
     ++m_backgroundInFlight;
@@ -265,6 +298,10 @@ void NSRunLoop::runFor(CFTimeInterval seconds) {
         while (fireNextDue(passStart))
             settle();
         CFAbsoluteTime now = current->now();
+        if (now >= end || m_stopped)
+            return;
+        runBeforeWaitingObservers();
+        now = current->now();
         if (now >= end || m_stopped)
             return;
         CFAbsoluteTime wakeAt = end;

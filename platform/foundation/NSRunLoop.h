@@ -48,6 +48,12 @@ public:
     Token watch(int fd, short events, std::function<void(short revents)> callback);
     void unwatch(Token token);
 
+    // Runs the work each time the loop is about to sleep on the system clock,
+    // after everything due has run: a window draws what changed there, once,
+    // however many events led to it.
+    Token addBeforeWaitingObserver(Work work);
+    void removeBeforeWaitingObserver(Token token);
+
     // Background work in flight, counted so the manual clock can wait for it.
     void backgroundWorkStarted();
     void backgroundWorkFinished();
@@ -84,6 +90,7 @@ private:
     void settle();
     bool fireNextDue(CFAbsoluteTime limit);
     bool pollDescriptors(int timeoutMilliseconds);
+    void runBeforeWaitingObservers();
     void wake();
 
     mutable std::mutex m_mutex;
@@ -93,6 +100,7 @@ private:
     std::map<Token, CFAbsoluteTime> m_scheduledTimes;
     std::deque<Work> m_mainQueue;
     std::map<Token, Watch> m_watches;
+    std::map<Token, Work> m_beforeWaiting;
     Token m_nextToken = 1;
     int m_backgroundInFlight = 0;
     std::atomic<bool> m_stopped = false;

@@ -105,6 +105,13 @@ void drawLabel(CGContext& context, UILabel& label, CGFloat scale) {
         return;
     cairo_t* cr = context.cairo();
     CGRect bounds = label.bounds();
+    // A label outside the clip would cost a text layout for nothing; a
+    // window that redraws a small part of the screen passes many of them.
+    double clipLeft = 0, clipTop = 0, clipRight = 0, clipBottom = 0;
+    cairo_clip_extents(cr, &clipLeft, &clipTop, &clipRight, &clipBottom);
+    if (bounds.origin.x >= clipRight || bounds.origin.x + bounds.size.width <= clipLeft ||
+        bounds.origin.y >= clipBottom || bounds.origin.y + bounds.size.height <= clipTop)
+        return;
     PangoLayout* layout = pango_cairo_create_layout(cr);
     PangoFontDescription* font = pango_font_description_new();
     pango_font_description_set_family(font, label.font().familyName().c_str());
@@ -265,6 +272,15 @@ CGImageRef Renderer::render(const std::shared_ptr<UIView>& root, CGFloat scale) 
     cairo_translate(context->cairo(), -root->frame().origin.x, -root->frame().origin.y);
     drawView(*context, *root, scale, NSRunLoop::mainRunLoop().now());
     return context->snapshot();
+}
+
+void Renderer::draw(const CGContextRef& context, const std::shared_ptr<UIView>& root) {
+    if (!context || !root)
+        return;
+    context->save();
+    cairo_translate(context->cairo(), -root->frame().origin.x, -root->frame().origin.y);
+    drawView(*context, *root, 1, NSRunLoop::mainRunLoop().now());
+    context->restore();
 }
 
 bool Renderer::writePNG(const std::shared_ptr<UIView>& root, CGFloat scale,

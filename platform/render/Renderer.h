@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/graphics/CGContext.h"
 #include "platform/graphics/CGGeometry.h"
 #include "platform/graphics/CGImage.h"
 
@@ -16,6 +17,9 @@ class Renderer {
 public:
     // A bitmap of the root's size at the given scale.
     static CGImageRef render(const std::shared_ptr<UIView>& root, CGFloat scale);
+    // Draws the tree into a context as it stands (its transform and clip), the
+    // root at the origin; a live window redraws only the parts that changed.
+    static void draw(const CGContextRef& context, const std::shared_ptr<UIView>& root);
     static bool writePNG(const std::shared_ptr<UIView>& root, CGFloat scale,
                          const std::string& path);
 };

@@ -153,6 +153,29 @@ TEST(CCColorCubeHistogram, EqualNeighboursAreBothMaximaInScanOrder) {
     EXPECT_EQ((*maxima)[2]->hitCount(), 1u);
 }
 
+TEST(CCColorCubeHistogram, LargeImagesListEqualMaximaInScanOrderToo) {
+    // Past a hundred thousand pixels the occupied cells are found by a look
+    // at the whole cube rather than while counting; the order must not change.
+    const RGBA a{9, 0, 0, 255};  // cell (1, 0, 0), index 1
+    const RGBA b{0, 0, 9, 255};  // cell (0, 0, 1), index 900
+    const RGBA c{0, 40, 0, 255}; // cell (0, 4, 0), index 120
+    std::vector<RGBA> pixels;
+    for (int i = 0; i < 60000; ++i)
+        pixels.insert(pixels.end(), {a, b, c});
+    const Picture p = picture(600, 300, pixels);
+    auto cube = CCColorCube::create();
+    auto maxima = cube->findLocalMaximaInImage(p.image, 0);
+    ASSERT_TRUE(maxima);
+    EXPECT_EQ(cellsOf(*maxima),
+              (std::vector<uint32_t>{cellOf(0, 0, 1), cellOf(0, 4, 0), cellOf(1, 0, 0)}));
+    EXPECT_EQ((*maxima)[0]->hitCount(), 60000u);
+    // The same pixels counted while noting cells give the same list.
+    auto fromBytes =
+        cube->findLocalMaximaInImage(std::span<const uint8_t>(p.rgba).first(4 * 3 * 1000), 0);
+    ASSERT_TRUE(fromBytes);
+    EXPECT_EQ(cellsOf(*fromBytes), cellsOf(*maxima));
+}
+
 TEST(CCColorCubeHistogram, ANeighbourWithMorePixelsSuppressesACell) {
     auto cube = CCColorCube::create();
     const RGBA a{0, 0, 0, 255};
@@ -229,6 +252,23 @@ TEST(CCColorCubePixels, ImageBitmapIsReadAsRGBABytesAtItsOwnSize) {
     auto fromBytes = cube->findLocalMaximaInImage(std::span<const uint8_t>(p.rgba), 0);
     ASSERT_TRUE(fromImage && fromBytes);
     EXPECT_EQ(cellsOf(*fromImage), cellsOf(*fromBytes));
+}
+
+TEST(CCColorCubePixels, BitmapIsCountedAtItsPixelSizeWhateverTheImagesScale) {
+    auto cube = CCColorCube::create();
+    std::vector<uint8_t> bitmap(4 * 3 * 4, 0xFF);
+    const CGImageRef pixels =
+        CGImage::create(4, 3, 16, std::move(bitmap), kCGImageAlphaPremultipliedFirst);
+    // Six by eight points at a third of a pixel each, turned on its side: still
+    // twelve pixels, counted as stored.
+    const auto turned = UIImage::imageWithCGImage(pixels, 0.5, UIImageOrientationLeft);
+    auto maxima = cube->findLocalMaximaInImage(turned, 0);
+    ASSERT_TRUE(maxima);
+    ASSERT_EQ(maxima->size(), 1u);
+    EXPECT_EQ(maxima->front()->hitCount(), 12u);
+    uint32_t count = 0;
+    EXPECT_TRUE(cube->rawPixelDataFromImage(turned, &count));
+    EXPECT_EQ(count, 12u);
 }
 
 TEST(CCColorCubePixels, NoBitmapGivesNoListAndEmptyColours) {
@@ -480,6 +520,27 @@ TEST(CCColorCubeEntryPoints, CountedVariantsReturnExactlyTheCount) {
         EXPECT_LT(std::max({c.red(), c.green(), c.blue()}), 0.4);
         EXPECT_GE(std::sqrt(c.red() * c.red() + c.green() * c.green() + c.blue() * c.blue()), 0.5);
     }
+}
+
+TEST(CCColorCubeEntryPoints, VariantsWithoutAnAvoidColourFilterNoColour) {
+    auto cube = CCColorCube::create();
+    // Black and white are the most frequent colours; neither is filtered when
+    // no avoid colour is given, though a filter with either would drop it.
+    std::vector<RGBA> pixels(5, RGBA{0, 0, 0, 255});
+    pixels.insert(pixels.end(), 4, RGBA{255, 255, 255, 255});
+    pixels.insert(pixels.end(), 2, RGBA{60, 0, 0, 255});
+    pixels.insert(pixels.end(), 2, RGBA{200, 200, 0, 255});
+    const Picture p = picture(13, 1, pixels);
+    const auto dark = cube->extractDarkColorsFromImage(p.image, std::nullopt, 5);
+    ASSERT_EQ(dark.size(), 2u);
+    EXPECT_EQ(dark[0], UIColor::colorWithRed(0, 0, 0, 1));
+    const auto bright = cube->extractBrightColorsFromImage(p.image, std::nullopt, 5);
+    ASSERT_EQ(bright.size(), 2u);
+    EXPECT_EQ(bright[0], UIColor::colorWithRed(1, 1, 1, 1));
+    // With the colour given, it goes.
+    const auto avoided =
+        cube->extractDarkColorsFromImage(p.image, UIColor::colorWithRed(0, 0, 0, 1), 5);
+    ASSERT_EQ(avoided.size(), 0u);
 }
 
 TEST(CCColorCubeEntryPoints, BrightAndDarkVariantsKeepHitCountOrder) {

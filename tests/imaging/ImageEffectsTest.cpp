@@ -226,6 +226,51 @@ TEST_F(ImageEffectsTest, MaskLetsTheBlurThroughOnlyWhereWhite) {
     }
 }
 
+TEST_F(ImageEffectsTest, TheTintCoversTheWholeRectangleThroughAMask) {
+    const auto white = filled(20, 20, 0xFFFFFFFF);
+    const auto black = filled(5, 5, 0xFF000000, 1);
+    const auto result = ImageEffects::applyBlurWithRadius(
+        white, 3, UIColor::colorWithRed(0, 0, 1, 0.5), 1.0, black);
+    ASSERT_TRUE(result);
+    for (size_t x : {0u, 10u, 19u}) {
+        const uint32_t p = pixelAt(result, x, x);
+        EXPECT_NEAR(redOf(p), 128, 1) << x;
+        EXPECT_NEAR(blueOf(p), 255, 1) << x;
+    }
+}
+
+TEST_F(ImageEffectsTest, RadiiThatAreNotNumbersDoNotBlurAndEndlessOnesStillEnd) {
+    const auto glass = filled(6, 6, 0x80000080);
+    const auto notANumber =
+        ImageEffects::applyBlurWithRadius(glass, NAN, std::nullopt, 1.0, nullptr);
+    ASSERT_TRUE(notANumber);
+    EXPECT_EQ(alphaOf(pixelAt(notANumber, 2, 2)), 0x80);
+    // The widest box on a flat picture: flat again, drawn over the picture.
+    const auto endless =
+        ImageEffects::applyBlurWithRadius(glass, INFINITY, std::nullopt, 1.0, nullptr);
+    ASSERT_TRUE(endless);
+    EXPECT_NEAR(alphaOf(pixelAt(endless, 0, 5)), 0xC0, 1);
+    EXPECT_EQ(pixelAt(endless, 0, 5), pixelAt(endless, 5, 0));
+}
+
+TEST_F(ImageEffectsTest, OnePixelPicturesKeepTheirColour) {
+    const auto dot = filled(1, 1, 0xFF336699);
+    const auto result = ImageEffects::applyBlurWithRadius(dot, 30, std::nullopt, 1.0, nullptr);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(pixelAt(result, 0, 0), 0xFF336699u);
+    const auto saturated = ImageEffects::applyBlurWithRadius(dot, 30, std::nullopt, 1.8, nullptr);
+    ASSERT_TRUE(saturated);
+    EXPECT_EQ(alphaOf(pixelAt(saturated, 0, 0)), 255);
+}
+
+TEST_F(ImageEffectsTest, PicturesTooLargeForAnImageContextGiveNothing) {
+    // Twenty thousand points wide passes the size check but no image context
+    // can hold it: nothing comes back, and every context pushed is popped.
+    const auto wide = filled(20000, 1, 0xFFFFFFFF);
+    EXPECT_EQ(ImageEffects::applyBlurWithRadius(wide, 10, UIColor::redColor(), 0.5, nullptr),
+              nullptr);
+}
+
 TEST_F(ImageEffectsTest, TintEffectUsesTheColourAtSixTenths) {
     const auto white = filled(30, 30, 0xFFFFFFFF);
     const auto red =

@@ -95,6 +95,16 @@ TEST(VImageBoxConvolve, MatchesExactMeansForBoxesUpToThePlayersSize) {
     }
 }
 
+TEST(VImageBoxConvolve, MatchesExactMeansAtThePlayersBackgroundSize) {
+    // The blurred background is 150 pixels a side, blurred with boxes of 19
+    // (scale 1) and 57 (scale 2); padding as image contexts may have.
+    for (long kernel : {19L, 57L}) {
+        Image src = randomImage(150, 150, static_cast<unsigned>(kernel), 32);
+        Image dest(150, 150, 32);
+        EXPECT_EQ(worstError(src, dest, kernel, kernel), 0) << kernel;
+    }
+}
+
 TEST(VImageBoxConvolve, StaysWithinOneLevelForLargeAndWideBoxes) {
     Image src = randomImage(21, 17, 7);
     for (auto [kh, kw] : {std::pair{255L, 255L}, {257L, 3L}, {3L, 301L}, {401L, 401L}}) {

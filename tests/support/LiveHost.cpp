@@ -67,6 +67,9 @@ bool LiveHost::start(const std::vector<std::string>& extraArguments,
         if (equals != std::string::npos)
             merged[text.substr(0, equals)] = text.substr(equals + 1);
     }
+    // A host under test joins a session bus only when the test hands it one,
+    // never the desktop's of whoever runs the tests.
+    merged.erase("DBUS_SESSION_BUS_ADDRESS");
     for (const auto& [key, value] : environment)
         merged[key] = value;
     std::vector<std::string> environmentLines;

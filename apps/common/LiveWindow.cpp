@@ -1,0 +1,420 @@
+#include "apps/common/LiveWindow.h"
+
+#include "platform/activator/LAActivator.h"
+#include "platform/graphics/CGBitmapContext.h"
+#include "platform/render/Renderer.h"
+#include "platform/uikit/UIColor.h"
+#include "platform/uikit/UIGraphics.h"
+#include "platform/uikit/UIView.h"
+
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <iostream>
+#include <poll.h>
+
+namespace {
+
+// Frames while something turns or fades, and while only a text scrolls:
+// 30 points a second of text needs fewer frames to look smooth.
+constexpr double kAnimationFrameInterval = 1.0 / 60.0;
+constexpr double kScrollingTextFrameInterval = 1.0 / 20.0;
+// How often events are fetched when the display offers no descriptor.
+constexpr double kEventPollInterval = 1.0 / 50.0;
+// The window takes at most this share of the usable display at the start,
+// and never more pixels a point than the device itself has.
+constexpr double kDisplayShare = 0.9;
+constexpr double kMaximumStartScale = 3.0;
+// Antialiased edges reach a little past a view's rectangle.
+constexpr int kDamageMargin = 2;
+// An event loop round may ask for another after drawing; a few are enough.
+constexpr int kMaximumRounds = 4;
+
+std::string lowercase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+    return text;
+}
+
+// Starts SDL's video for the window; it is shut down with the window.
+bool startVideo(std::string* error) {
+    // The window's pixels go straight to the display through shared memory:
+    // a GL texture would cost a software GL stack per frame where there is
+    // no GPU, and everything is drawn by Cairo anyway.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // A lock screen on a desktop must not keep the desktop's own
+    // screensaver away.
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        *error = std::string("cannot open the display: ") + SDL_GetError();
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || isInvisibleVideoDriver(driver)) {
+        *error =
+            std::string("the video driver '") + (driver ? driver : "none") + "' shows no window";
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+LiveWindow::LiveWindow(Options options, Host host)
+    : m_options(std::move(options)), m_host(std::move(host)) {}
+
+std::unique_ptr<LiveWindow> LiveWindow::open(Options options, Host host, std::string* error) {
+    std::string ignored;
+    if (!error)
+        error = &ignored;
+    if (!startVideo(error))
+        return nullptr;
+    std::unique_ptr<LiveWindow> window(new LiveWindow(std::move(options), std::move(host)));
+    if (!window->create(error))
+        return nullptr;
+    return window;
+}
+
+bool LiveWindow::create(std::string* error) {
+    auto root = m_host.root ? m_host.root() : nullptr;
+    m_screenSize = root ? root->bounds().size : CGSize{320, 480};
+    if (!(m_screenSize.width > 0) || !(m_screenSize.height > 0))
+        m_screenSize = {320, 480};
+
+    SDL_Rect usable{0, 0, 1024, 768};
+    SDL_GetDisplayUsableBounds(0, &usable);
+    double scale = std::min({usable.w * kDisplayShare / m_screenSize.width,
+                             usable.h * kDisplayShare / m_screenSize.height, kMaximumStartScale});
+    int width = std::max(1, static_cast<int>(std::lround(m_screenSize.width * scale)));
+    int height = std::max(1, static_cast<int>(std::lround(m_screenSize.height * scale)));
+    m_window =
+        SDL_CreateWindow(m_options.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                         width, height, SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
+    if (!m_window) {
+        *error = std::string("cannot open a window: ") + SDL_GetError();
+        return false;
+    }
+    // Keys are commands here, not text: no input method is started for them.
+    SDL_StopTextInput();
+    if (!resizeBuffer()) {
+        *error = std::string("cannot draw into the window: ") + SDL_GetError();
+        return false;
+    }
+
+    NSRunLoop& loop = NSRunLoop::mainRunLoop();
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    int fd = -1;
+    if (SDL_GetWindowWMInfo(m_window, &info) && info.subsystem == SDL_SYSWM_X11)
+        fd = ConnectionNumber(info.info.x11.display);
+    if (fd >= 0) {
+        m_displayWatch = loop.watch(fd, POLLIN, [this](short) { pumpEvents(); });
+    } else {
+        pollEvents();
+    }
+    m_observer = loop.addBeforeWaitingObserver([this] { beforeWaiting(); });
+    return true;
+}
+
+LiveWindow::~LiveWindow() {
+    NSRunLoop& loop = NSRunLoop::mainRunLoop();
+    if (m_observer)
+        loop.removeBeforeWaitingObserver(m_observer);
+    if (m_displayWatch)
+        loop.unwatch(m_displayWatch);
+    for (NSRunLoop::Token token : {m_frameTimer, m_pollTimer}) {
+        if (token)
+            loop.cancel(token);
+    }
+    if (m_buffer)
+        SDL_FreeSurface(m_buffer);
+    m_context.reset();
+    if (m_window)
+        SDL_DestroyWindow(m_window);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    SDL_Quit();
+}
+
+LiveWindow::Statistics LiveWindow::statistics() const {
+    return {m_frames, m_width, m_height, m_scale, m_fingerDown};
+}
+
+bool LiveWindow::resizeBuffer() {
+    SDL_Surface* surface = SDL_GetWindowSurface(m_window);
+    if (!surface)
+        return false;
+    m_width = surface->w;
+    m_height = surface->h;
+    if (m_buffer)
+        SDL_FreeSurface(m_buffer);
+    m_buffer = nullptr;
+    // Drawn at the window's real pixel size, so the picture stays crisp at
+    // any window size rather than being a small bitmap stretched.
+    m_context = UIGraphicsCreateImageContext(
+        {static_cast<double>(m_width), static_cast<double>(m_height)}, true, 1);
+    if (!m_context)
+        return false;
+    m_buffer = SDL_CreateRGBSurfaceWithFormatFrom(
+        CGBitmapContextGetData(m_context), m_width, m_height, 32,
+        static_cast<int>(CGBitmapContextGetBytesPerRow(m_context)), SDL_PIXELFORMAT_RGB888);
+    if (!m_buffer)
+        return false;
+    SDL_SetSurfaceBlendMode(m_buffer, SDL_BLENDMODE_NONE);
+    m_scale = std::min(m_width / m_screenSize.width, m_height / m_screenSize.height);
+    m_originX = std::floor((m_width - m_screenSize.width * m_scale) / 2);
+    m_originY = std::floor((m_height - m_screenSize.height * m_scale) / 2);
+    CGContextSetFillColorWithColor(m_context, UIColor::colorWithWhite(0, 1));
+    CGContextFillRect(m_context, {{0, 0}, {double(m_width), double(m_height)}});
+    m_damage.invalidate();
+    m_needsFullPresent = true;
+    return true;
+}
+
+std::optional<CGPoint> LiveWindow::screenPoint(int windowX, int windowY, bool clampToScreen) const {
+    // Mouse positions come in window units, which a HiDPI display maps to
+    // more than one pixel.
+    int windowWidth = 0, windowHeight = 0;
+    SDL_GetWindowSize(m_window, &windowWidth, &windowHeight);
+    double ratioX = windowWidth > 0 ? double(m_width) / windowWidth : 1;
+    double ratioY = windowHeight > 0 ? double(m_height) / windowHeight : 1;
+    CGPoint point{(windowX * ratioX - m_originX) / m_scale,
+                  (windowY * ratioY - m_originY) / m_scale};
+    bool inside = point.x >= 0 && point.y >= 0 && point.x < m_screenSize.width &&
+                  point.y < m_screenSize.height;
+    if (inside)
+        return point;
+    if (!clampToScreen)
+        return std::nullopt;
+    // A finger cannot leave the glass: it stays at the edge.
+    point.x = std::clamp(point.x, 0.0, m_screenSize.width - 0.001);
+    point.y = std::clamp(point.y, 0.0, m_screenSize.height - 0.001);
+    return point;
+}
+
+void LiveWindow::sendPendingMove() {
+    if (!m_pendingMove)
+        return;
+    CGPoint point = *m_pendingMove;
+    m_pendingMove.reset();
+    if (m_fingerDown && m_host.finger)
+        m_host.finger(FingerPhase::Move, point);
+}
+
+bool LiveWindow::pumpEvents() {
+    bool any = false;
+    SDL_Event event;
+    while (!m_closed && SDL_PollEvent(&event)) {
+        // A burst of motion is one move, to the last place: the host sees
+        // the finger where it is now, not everywhere it has been.
+        if (event.type == SDL_MOUSEMOTION) {
+            if (m_fingerDown) {
+                m_pendingMove = screenPoint(event.motion.x, event.motion.y, true);
+                any = true;
+            }
+            continue;
+        }
+        sendPendingMove();
+        handle(event);
+        any = true;
+    }
+    sendPendingMove();
+    return any;
+}
+
+void LiveWindow::handle(const SDL_Event& event) {
+    NSRunLoop& loop = NSRunLoop::mainRunLoop();
+    switch (event.type) {
+    case SDL_QUIT:
+        closeWindow();
+        break;
+    case SDL_WINDOWEVENT:
+        switch (event.window.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+            closeWindow();
+            break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            if (!resizeBuffer()) {
+                std::cerr << m_options.programName
+                          << ": cannot draw into the window: " << SDL_GetError() << "\n";
+                closeWindow();
+            }
+            break;
+        case SDL_WINDOWEVENT_EXPOSED:
+            m_needsFullPresent = true;
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            // A finger held while the window loses the pointer is lifted
+            // where it was last seen.
+            if (m_fingerDown) {
+                m_fingerDown = false;
+                int x = 0, y = 0;
+                SDL_GetMouseState(&x, &y);
+                if (auto point = screenPoint(x, y, true); point && m_host.finger)
+                    m_host.finger(FingerPhase::Up, *point);
+            }
+            break;
+        default:
+            break;
+        }
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+        if (event.button.button != SDL_BUTTON_LEFT || m_fingerDown)
+            break;
+        if (auto point = screenPoint(event.button.x, event.button.y, false)) {
+            m_fingerDown = true;
+            if (m_host.finger)
+                m_host.finger(FingerPhase::Down, *point);
+        }
+        break;
+    case SDL_MOUSEBUTTONUP:
+        if (event.button.button != SDL_BUTTON_LEFT || !m_fingerDown)
+            break;
+        m_fingerDown = false;
+        if (auto point = screenPoint(event.button.x, event.button.y, true); point && m_host.finger)
+            m_host.finger(FingerPhase::Up, *point);
+        break;
+    case SDL_KEYDOWN: {
+        if (event.key.repeat)
+            break;
+        if (event.key.keysym.sym == SDLK_ESCAPE) {
+            closeWindow();
+            break;
+        }
+        std::string name = lowercase(SDL_GetKeyName(event.key.keysym.sym));
+        for (const auto& binding : m_options.activatorKeys) {
+            if (binding.key != name)
+                continue;
+            auto activatorEvent = LAEvent::eventWithName("keyboard");
+            if (!LAActivator::sharedInstance()->sendEventToListener(activatorEvent,
+                                                                    binding.listener))
+                std::cerr << m_options.programName << ": no listener is registered as '"
+                          << binding.listener << "'\n";
+            loop.runUntilIdle();
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void LiveWindow::closeWindow() {
+    if (m_closed)
+        return;
+    m_closed = true;
+    if (m_fingerDown && m_host.finger) {
+        // Whatever the finger was doing ends rather than hangs.
+        m_fingerDown = false;
+        int x = 0, y = 0;
+        SDL_GetMouseState(&x, &y);
+        if (auto point = screenPoint(x, y, true))
+            m_host.finger(FingerPhase::Up, *point);
+    }
+    if (m_window)
+        SDL_HideWindow(m_window);
+    NSRunLoop::mainRunLoop().stop();
+}
+
+void LiveWindow::beforeWaiting() {
+    if (m_closed) {
+        // A scenario line that waits restarts the loop; it stops again here.
+        NSRunLoop::mainRunLoop().stop();
+        return;
+    }
+    // Drawing can read events off the connection into the library's queue,
+    // where the descriptor no longer shows them: look again after each frame.
+    for (int round = 0; round < kMaximumRounds && !m_closed; ++round) {
+        bool handled = pumpEvents();
+        if (m_closed)
+            return;
+        bool drew = drawFrame();
+        if (!handled && !drew)
+            break;
+    }
+}
+
+void LiveWindow::pollEvents() {
+    pumpEvents();
+    // The timer is cancelled with the window, so it never outlives it.
+    m_pollTimer = NSRunLoop::mainRunLoop().schedule(
+        NSRunLoop::mainRunLoop().now() + kEventPollInterval, [this] { pollEvents(); });
+}
+
+void LiveWindow::scheduleNextFrame(double interval) {
+    NSRunLoop& loop = NSRunLoop::mainRunLoop();
+    if (m_frameTimer && loop.isScheduled(m_frameTimer))
+        return;
+    // Nothing to do when it fires: waking the loop is enough, as the frame
+    // is drawn before it sleeps again.
+    m_frameTimer = loop.schedule(loop.now() + interval, [] {});
+}
+
+bool LiveWindow::drawFrame() {
+    auto root = m_host.root ? m_host.root() : nullptr;
+    if (!root || !m_context || !m_buffer)
+        return false;
+    CGSize size = root->bounds().size;
+    if (size.width > 0 && size.height > 0 &&
+        (size.width != m_screenSize.width || size.height != m_screenSize.height)) {
+        // The screen turned (or the device changed): keep the window's size
+        // and fit the new shape into it.
+        m_screenSize = size;
+        if (!resizeBuffer())
+            return false;
+    }
+    DamageTracker::Update update = m_damage.update(root, NSRunLoop::mainRunLoop().now());
+    std::vector<SDL_Rect> pixels;
+    for (const CGRect& rect : update.rects) {
+        int x0 = static_cast<int>(std::floor(m_originX + rect.origin.x * m_scale)) - kDamageMargin;
+        int y0 = static_cast<int>(std::floor(m_originY + rect.origin.y * m_scale)) - kDamageMargin;
+        int x1 =
+            static_cast<int>(std::ceil(m_originX + (rect.origin.x + rect.size.width) * m_scale)) +
+            kDamageMargin;
+        int y1 =
+            static_cast<int>(std::ceil(m_originY + (rect.origin.y + rect.size.height) * m_scale)) +
+            kDamageMargin;
+        x0 = std::max(x0, 0);
+        y0 = std::max(y0, 0);
+        x1 = std::min(x1, m_width);
+        y1 = std::min(y1, m_height);
+        if (x1 > x0 && y1 > y0)
+            pixels.push_back({x0, y0, x1 - x0, y1 - y0});
+    }
+    for (const SDL_Rect& rect : pixels) {
+        CGContextSaveGState(m_context);
+        CGRect clip{{double(rect.x), double(rect.y)}, {double(rect.w), double(rect.h)}};
+        CGContextClipToRect(m_context, clip);
+        CGContextSetFillColorWithColor(m_context, UIColor::colorWithWhite(0, 1));
+        CGContextFillRect(m_context, clip);
+        CGContextTranslateCTM(m_context, m_originX, m_originY);
+        CGContextScaleCTM(m_context, m_scale, m_scale);
+        Renderer::draw(m_context, root);
+        CGContextRestoreGState(m_context);
+    }
+    if (update.animating)
+        scheduleNextFrame(update.onlyTextScrolls ? kScrollingTextFrameInterval
+                                                 : kAnimationFrameInterval);
+    if (pixels.empty() && !m_needsFullPresent)
+        return false;
+
+    SDL_Surface* surface = SDL_GetWindowSurface(m_window);
+    if (!surface)
+        return false;
+    if (m_needsFullPresent) {
+        SDL_Rect all{0, 0, m_width, m_height};
+        SDL_BlitSurface(m_buffer, &all, surface, &all);
+        SDL_UpdateWindowSurface(m_window);
+        m_needsFullPresent = false;
+    } else {
+        for (SDL_Rect rect : pixels) {
+            SDL_Rect target = rect;
+            SDL_BlitSurface(m_buffer, &rect, surface, &target);
+        }
+        SDL_UpdateWindowSurfaceRects(m_window, pixels.data(), static_cast<int>(pixels.size()));
+    }
+    ++m_frames;
+    return true;
+}

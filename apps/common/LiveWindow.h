@@ -1,0 +1,105 @@
+#pragma once
+
+#include "apps/common/DamageTracker.h"
+#include "apps/common/WindowOptions.h"
+#include "platform/foundation/NSRunLoop.h"
+#include "platform/graphics/CGContext.h"
+#include "platform/graphics/CGGeometry.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct SDL_Window;
+struct SDL_Surface;
+union SDL_Event;
+class UIView;
+
+// A desktop window that shows a host's screen and lets the mouse be its
+// finger. It draws from the main run loop just before the loop sleeps, and
+// only what changed since the last frame; while nothing moves it sleeps with
+// the loop, woken by the display connection's descriptor like any other.
+class LiveWindow {
+public:
+    enum class FingerPhase { Down, Move, Up };
+
+    struct Options {
+        std::string title;
+        std::vector<ActivatorKey> activatorKeys;
+        std::string programName;
+    };
+
+    struct Host {
+        // The view tree to show; its bounds are the device's screen.
+        std::function<std::shared_ptr<UIView>()> root;
+        // Delivers the finger in screen points, the way the host's touch
+        // commands do.
+        std::function<void(FingerPhase, CGPoint)> finger;
+    };
+
+    // Opens the window at a size that fits the display; nothing, with the
+    // reason in error, when there is no display to open it on.
+    static std::unique_ptr<LiveWindow> open(Options options, Host host, std::string* error);
+    ~LiveWindow();
+    LiveWindow(const LiveWindow&) = delete;
+    LiveWindow& operator=(const LiveWindow&) = delete;
+
+    // Escape, or the window's close button.
+    bool isClosed() const { return m_closed; }
+
+    struct Statistics {
+        long frames = 0;
+        int pixelWidth = 0;
+        int pixelHeight = 0;
+        double scale = 0;
+        bool fingerDown = false;
+    };
+    Statistics statistics() const;
+
+private:
+    LiveWindow(Options options, Host host);
+    bool create(std::string* error);
+
+    void beforeWaiting();
+    // Handles every pending event; true when any reached the host.
+    bool pumpEvents();
+    void pollEvents();
+    void handle(const SDL_Event& event);
+    void sendPendingMove();
+    void closeWindow();
+
+    bool resizeBuffer();
+    // Draws what changed; true when a frame went to the screen.
+    bool drawFrame();
+    void scheduleNextFrame(double interval);
+    std::optional<CGPoint> screenPoint(int windowX, int windowY, bool clampToScreen) const;
+
+    Options m_options;
+    Host m_host;
+    SDL_Window* m_window = nullptr;
+    SDL_Surface* m_buffer = nullptr;
+    CGContextRef m_context;
+    int m_width = 0;
+    int m_height = 0;
+    // Where the device's screen lies in the window's pixels.
+    double m_scale = 1;
+    double m_originX = 0;
+    double m_originY = 0;
+    CGSize m_screenSize{};
+
+    DamageTracker m_damage;
+    bool m_needsFullPresent = true;
+    long m_frames = 0;
+    bool m_closed = false;
+
+    bool m_fingerDown = false;
+    std::optional<CGPoint> m_pendingMove;
+
+    NSRunLoop::Token m_observer = 0;
+    NSRunLoop::Token m_displayWatch = 0;
+    NSRunLoop::Token m_frameTimer = 0;
+    // Without a descriptor to watch, events are fetched on a short timer.
+    NSRunLoop::Token m_pollTimer = 0;
+};

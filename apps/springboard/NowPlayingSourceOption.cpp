@@ -1,0 +1,41 @@
+#include "apps/springboard/NowPlayingSourceOption.h"
+
+#include "apps/springboard/SpringBoardHost.h"
+#include "platform/mediaremote/NowPlayingService.h"
+#include "platform/mediaremote/mpris/MprisNowPlayingSource.h"
+#include "platform/mediaremote/mpris/MprisPlayerTracker.h"
+
+#include <iostream>
+
+std::optional<NowPlayingSourceKind> parseNowPlayingSourceKind(const std::string& text) {
+    if (text == "demo")
+        return NowPlayingSourceKind::Demo;
+    if (text == "mpris")
+        return NowPlayingSourceKind::Mpris;
+    if (text == "auto")
+        return NowPlayingSourceKind::Auto;
+    return std::nullopt;
+}
+
+NowPlayingSourceKind installNowPlayingSource(NowPlayingSourceKind kind, SpringBoardHost& host) {
+    // The demo application is what the service makes when nothing else is
+    // set, so scenarios written for it run exactly as before.
+    if (kind == NowPlayingSourceKind::Demo)
+        return kind;
+    auto bus = MprisBusConnection::connectToSessionBus();
+    if (kind == NowPlayingSourceKind::Auto) {
+        auto players = bus ? MprisPlayerTracker::playerNames(*bus) : std::nullopt;
+        if (!players || players->empty())
+            return NowPlayingSourceKind::Demo;
+    } else if (!bus) {
+        std::cerr << "springboard: no session bus to find music players on; nothing will play\n";
+    }
+    auto source = MprisNowPlayingSource::create(std::move(bus));
+    NowPlayingService::shared().setSource(source);
+    std::weak_ptr<MprisNowPlayingSource> weakSource = source;
+    host.addDumpSection("mpris", [weakSource] {
+        auto current = weakSource.lock();
+        return current ? current->dump() : Json();
+    });
+    return NowPlayingSourceKind::Mpris;
+}

@@ -1,0 +1,54 @@
+#include "apps/springboard/SpringBoardWindow.h"
+
+#include "apps/common/WindowSession.h"
+#include "apps/springboard/SpringBoardHost.h"
+#include "platform/uikit/UIWindow.h"
+
+#include <cstdio>
+#include <iostream>
+
+namespace {
+
+std::string fingerLine(LiveWindow::FingerPhase phase, CGPoint point) {
+    const char* command = phase == LiveWindow::FingerPhase::Down   ? "down"
+                          : phase == LiveWindow::FingerPhase::Move ? "move"
+                                                                   : "up";
+    char line[96];
+    std::snprintf(line, sizeof line, "%s %.3f %.3f", command, point.x, point.y);
+    return line;
+}
+
+} // namespace
+
+int runSpringBoardWindow(SpringBoardHost& host, Scenario& scenario, const std::string& scenarioPath,
+                         std::vector<ActivatorKey> activatorKeys) {
+    if (activatorKeys.empty())
+        activatorKeys.push_back(defaultActivatorKey());
+    WindowSessionOptions options{"springboard", "Rotix lock screen", scenarioPath,
+                                 std::move(activatorKeys)};
+    LiveWindow* shown = nullptr;
+    LiveWindow::Host windowHost{[&host] { return std::static_pointer_cast<UIView>(host.window()); },
+                                [&scenario](LiveWindow::FingerPhase phase, CGPoint point) {
+                                    if (auto failure =
+                                            scenario.runLine(fingerLine(phase, point), 0, "window"))
+                                        std::cerr << "springboard: " << *failure << "\n";
+                                }};
+    return runWindowSession(
+        scenario, options, [&host] { host.boot(); }, std::move(windowHost),
+        [&host, &shown](LiveWindow& window) {
+            shown = &window;
+            // Tests and bug reports see what the window did in every dump.
+            host.addDumpSection("liveWindow", [&shown] {
+                Json section = Json::object();
+                if (!shown)
+                    return section;
+                auto statistics = shown->statistics();
+                section.set("frames", statistics.frames);
+                section.set("pixelWidth", statistics.pixelWidth);
+                section.set("pixelHeight", statistics.pixelHeight);
+                section.set("scale", statistics.scale);
+                section.set("fingerDown", statistics.fingerDown);
+                return section;
+            });
+        });
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/uikit/UIColor.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Readers for the tools' option values. Each takes the whole text or nothing:
+// a value with anything left over is a mistake worth reporting, not a number
+// to guess at.
+
+// A decimal number that is finite ("1.5", "-2", "1e1").
+std::optional<double> parseFiniteNumber(std::string_view text);
+// A non-negative decimal integer that fits an unsigned long.
+std::optional<unsigned long> parseUnsigned(std::string_view text);
+
+enum class HexAlpha { Forbidden, Allowed };
+// "#RRGGBB", or with HexAlpha::Allowed also "#RRGGBBAA"; an RGB colour with
+// components on the 1/255 grid, opaque unless the alpha digits say otherwise.
+std::optional<UIColor> parseHexColor(std::string_view text, HexAlpha alpha);
+
+// The text in single quotes for a message, with anything unprintable (a
+// newline in a file name, say) written as an escape, so that a message stays
+// one line.
+std::string quotedName(std::string_view text);
+
+// Writes "program: message" and a pointer to the usage as one line on
+// standard error; answers 2, the status for bad arguments and unreadable
+// input.
+int reportUsageError(std::string_view program, const std::string& message);
+// The same for input that cannot be used (a picture that does not read), with
+// no pointer to the usage; also answers 2.
+int reportInputError(std::string_view program, const std::string& message);
