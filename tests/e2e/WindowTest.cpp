@@ -26,498 +26,463 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-extern "C" char **environ;
+extern "C" char** environ;
 
 // The disc's centre on the lock screen of the default device, in points.
 constexpr double kDiscX = 207;
 constexpr double kDiscY = 455;
 
-bool onPath(const std::string &program) {
-  const char *path = std::getenv("PATH");
-  std::stringstream folders(path ? path : "");
-  std::string folder;
-  while (std::getline(folders, folder, ':')) {
-    if (!folder.empty() && access((folder + "/" + program).c_str(), X_OK) == 0)
-      return true;
-  }
-  return false;
+bool onPath(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    std::stringstream folders(path ? path : "");
+    std::string folder;
+    while (std::getline(folders, folder, ':')) {
+        if (!folder.empty() && access((folder + "/" + program).c_str(), X_OK) == 0)
+            return true;
+    }
+    return false;
 }
 
 // Runs a program to the end with the display set, answering its output;
 // nothing when it failed or outlived the deadline.
-std::optional<std::string> runTool(const std::vector<std::string> &arguments,
-                                   const std::string &display,
+std::optional<std::string> runTool(const std::vector<std::string>& arguments,
+                                   const std::string& display,
                                    std::chrono::milliseconds timeout = 10s) {
-  int output[2];
-  if (pipe2(output, O_CLOEXEC) != 0)
-    return std::nullopt;
-  std::vector<std::string> environment;
-  for (char **entry = environ; *entry; ++entry) {
-    if (std::string(*entry).rfind("DISPLAY=", 0) != 0)
-      environment.emplace_back(*entry);
-  }
-  environment.push_back("DISPLAY=" + display);
-  std::vector<char *> envp;
-  for (auto &line : environment)
-    envp.push_back(line.data());
-  envp.push_back(nullptr);
-  std::vector<std::string> copy = arguments;
-  std::vector<char *> argv;
-  for (auto &argument : copy)
-    argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
-  pid_t pid = -1;
-  int result = posix_spawnp(&pid, copy[0].c_str(), &actions, nullptr,
-                            argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  close(output[1]);
-  if (result != 0) {
-    close(output[0]);
-    return std::nullopt;
-  }
-  std::string text;
-  const auto deadline = Clock::now() + timeout;
-  bool timedOut = false;
-  for (;;) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - Clock::now());
-    if (left.count() <= 0) {
-      timedOut = true;
-      break;
+    int output[2];
+    if (pipe2(output, O_CLOEXEC) != 0)
+        return std::nullopt;
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry; ++entry) {
+        if (std::string(*entry).rfind("DISPLAY=", 0) != 0)
+            environment.emplace_back(*entry);
     }
-    pollfd fd{output[0], POLLIN, 0};
-    if (poll(&fd, 1, static_cast<int>(left.count())) <= 0)
-      continue;
-    char buffer[65536];
-    ssize_t count = read(output[0], buffer, sizeof buffer);
-    if (count <= 0)
-      break;
-    text.append(buffer, static_cast<size_t>(count));
-  }
-  close(output[0]);
-  if (timedOut)
-    kill(pid, SIGKILL);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  if (timedOut || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-    return std::nullopt;
-  return text;
+    environment.push_back("DISPLAY=" + display);
+    std::vector<char*> envp;
+    for (auto& line : environment)
+        envp.push_back(line.data());
+    envp.push_back(nullptr);
+    std::vector<std::string> copy = arguments;
+    std::vector<char*> argv;
+    for (auto& argument : copy)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
+    pid_t pid = -1;
+    int result = posix_spawnp(&pid, copy[0].c_str(), &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    close(output[1]);
+    if (result != 0) {
+        close(output[0]);
+        return std::nullopt;
+    }
+    std::string text;
+    const auto deadline = Clock::now() + timeout;
+    bool timedOut = false;
+    for (;;) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) {
+            timedOut = true;
+            break;
+        }
+        pollfd fd{output[0], POLLIN, 0};
+        if (poll(&fd, 1, static_cast<int>(left.count())) <= 0)
+            continue;
+        char buffer[65536];
+        ssize_t count = read(output[0], buffer, sizeof buffer);
+        if (count <= 0)
+            break;
+        text.append(buffer, static_cast<size_t>(count));
+    }
+    close(output[0]);
+    if (timedOut)
+        kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (timedOut || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return std::nullopt;
+    return text;
 }
 
 // A virtual X server on a display number it picks itself.
 class VirtualDisplay {
 public:
-  bool start() {
-    int numberPipe[2];
-    if (pipe(numberPipe) != 0)
-      return false;
-    std::string fd = std::to_string(numberPipe[1]);
-    std::vector<std::string> arguments = {
-        "Xvfb",         "-displayfd", fd,    "-screen", "0",
-        "1280x1024x24", "-nolisten",  "tcp", "-noreset"};
-    std::vector<char *> argv;
-    for (auto &argument : arguments)
-      argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addclose(&actions, numberPipe[0]);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null",
-                                     O_WRONLY, 0);
-    int result =
-        posix_spawnp(&m_pid, "Xvfb", &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(numberPipe[1]);
-    if (result != 0) {
-      close(numberPipe[0]);
-      m_pid = -1;
-      return false;
+    bool start() {
+        int numberPipe[2];
+        if (pipe(numberPipe) != 0)
+            return false;
+        std::string fd = std::to_string(numberPipe[1]);
+        std::vector<std::string> arguments = {"Xvfb",         "-displayfd", fd,    "-screen", "0",
+                                              "1280x1024x24", "-nolisten",  "tcp", "-noreset"};
+        std::vector<char*> argv;
+        for (auto& argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addclose(&actions, numberPipe[0]);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+        int result = posix_spawnp(&m_pid, "Xvfb", &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        close(numberPipe[1]);
+        if (result != 0) {
+            close(numberPipe[0]);
+            m_pid = -1;
+            return false;
+        }
+        // The server writes its display number once it accepts connections.
+        std::string number;
+        const auto deadline = Clock::now() + 15s;
+        while (Clock::now() < deadline && number.find('\n') == std::string::npos) {
+            pollfd pending{numberPipe[0], POLLIN, 0};
+            if (poll(&pending, 1, 100) <= 0)
+                continue;
+            char buffer[32];
+            ssize_t count = read(numberPipe[0], buffer, sizeof buffer);
+            if (count <= 0)
+                break;
+            number.append(buffer, static_cast<size_t>(count));
+        }
+        close(numberPipe[0]);
+        if (number.find('\n') == std::string::npos)
+            return false;
+        m_name = ":" + number.substr(0, number.find('\n'));
+        return true;
     }
-    // The server writes its display number once it accepts connections.
-    std::string number;
-    const auto deadline = Clock::now() + 15s;
-    while (Clock::now() < deadline && number.find('\n') == std::string::npos) {
-      pollfd pending{numberPipe[0], POLLIN, 0};
-      if (poll(&pending, 1, 100) <= 0)
-        continue;
-      char buffer[32];
-      ssize_t count = read(numberPipe[0], buffer, sizeof buffer);
-      if (count <= 0)
-        break;
-      number.append(buffer, static_cast<size_t>(count));
-    }
-    close(numberPipe[0]);
-    if (number.find('\n') == std::string::npos)
-      return false;
-    m_name = ":" + number.substr(0, number.find('\n'));
-    return true;
-  }
 
-  ~VirtualDisplay() {
-    if (m_pid > 0) {
-      kill(m_pid, SIGTERM);
-      int status = 0;
-      waitpid(m_pid, &status, 0);
+    ~VirtualDisplay() {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            int status = 0;
+            waitpid(m_pid, &status, 0);
+        }
     }
-  }
 
-  const std::string &name() const { return m_name; }
+    const std::string& name() const { return m_name; }
 
 private:
-  pid_t m_pid = -1;
-  std::string m_name;
+    pid_t m_pid = -1;
+    std::string m_name;
 };
 
 struct Geometry {
-  std::string window;
-  int x = 0, y = 0, width = 0, height = 0;
+    std::string window;
+    int x = 0, y = 0, width = 0, height = 0;
 };
 
 // The whole screen as xwd writes it, read pixel by pixel.
 class Screenshot {
 public:
-  static std::optional<Screenshot> capture(const std::string &display) {
-    auto data = runTool({"xwd", "-root", "-silent"}, display);
-    if (!data || data->size() < 100)
-      return std::nullopt;
-    auto field = [&](size_t index) {
-      const auto *bytes =
-          reinterpret_cast<const unsigned char *>(data->data()) + index * 4;
-      return (uint32_t(bytes[0]) << 24) | (uint32_t(bytes[1]) << 16) |
-             (uint32_t(bytes[2]) << 8) | uint32_t(bytes[3]);
-    };
-    Screenshot shot;
-    uint32_t headerSize = field(0);
-    shot.m_width = field(4);
-    shot.m_height = field(5);
-    shot.m_msbFirst = field(7) != 0;
-    shot.m_bytesPerPixel = field(11) / 8;
-    shot.m_bytesPerLine = field(12);
-    uint32_t colours = field(19);
-    shot.m_offset = headerSize + colours * 12;
-    shot.m_data = std::move(*data);
-    if (shot.m_bytesPerPixel < 3 ||
-        shot.m_offset + size_t(shot.m_bytesPerLine) * shot.m_height >
-            shot.m_data.size())
-      return std::nullopt;
-    return shot;
-  }
-
-  std::array<int, 3> pixel(int x, int y) const {
-    const auto *p = reinterpret_cast<const unsigned char *>(m_data.data()) +
-                    m_offset + size_t(y) * m_bytesPerLine +
-                    size_t(x) * m_bytesPerPixel;
-    uint32_t value = 0;
-    for (uint32_t i = 0; i < m_bytesPerPixel; ++i) {
-      uint32_t byte = m_msbFirst ? p[i] : p[m_bytesPerPixel - 1 - i];
-      value = (value << 8) | byte;
+    static std::optional<Screenshot> capture(const std::string& display) {
+        auto data = runTool({"xwd", "-root", "-silent"}, display);
+        if (!data || data->size() < 100)
+            return std::nullopt;
+        auto field = [&](size_t index) {
+            const auto* bytes = reinterpret_cast<const unsigned char*>(data->data()) + index * 4;
+            return (uint32_t(bytes[0]) << 24) | (uint32_t(bytes[1]) << 16) |
+                   (uint32_t(bytes[2]) << 8) | uint32_t(bytes[3]);
+        };
+        Screenshot shot;
+        uint32_t headerSize = field(0);
+        shot.m_width = field(4);
+        shot.m_height = field(5);
+        shot.m_msbFirst = field(7) != 0;
+        shot.m_bytesPerPixel = field(11) / 8;
+        shot.m_bytesPerLine = field(12);
+        uint32_t colours = field(19);
+        shot.m_offset = headerSize + colours * 12;
+        shot.m_data = std::move(*data);
+        if (shot.m_bytesPerPixel < 3 ||
+            shot.m_offset + size_t(shot.m_bytesPerLine) * shot.m_height > shot.m_data.size())
+            return std::nullopt;
+        return shot;
     }
-    return {int((value >> 16) & 255), int((value >> 8) & 255),
-            int(value & 255)};
-  }
 
-  int width() const { return int(m_width); }
-  int height() const { return int(m_height); }
+    std::array<int, 3> pixel(int x, int y) const {
+        const auto* p = reinterpret_cast<const unsigned char*>(m_data.data()) + m_offset +
+                        size_t(y) * m_bytesPerLine + size_t(x) * m_bytesPerPixel;
+        uint32_t value = 0;
+        for (uint32_t i = 0; i < m_bytesPerPixel; ++i) {
+            uint32_t byte = m_msbFirst ? p[i] : p[m_bytesPerPixel - 1 - i];
+            value = (value << 8) | byte;
+        }
+        return {int((value >> 16) & 255), int((value >> 8) & 255), int(value & 255)};
+    }
+
+    int width() const { return int(m_width); }
+    int height() const { return int(m_height); }
 
 private:
-  std::string m_data;
-  size_t m_offset = 0;
-  uint32_t m_width = 0, m_height = 0, m_bytesPerLine = 0, m_bytesPerPixel = 0;
-  bool m_msbFirst = false;
+    std::string m_data;
+    size_t m_offset = 0;
+    uint32_t m_width = 0, m_height = 0, m_bytesPerLine = 0, m_bytesPerPixel = 0;
+    bool m_msbFirst = false;
 };
 
-bool isColourful(const std::array<int, 3> &rgb) {
-  auto [low, high] = std::minmax({rgb[0], rgb[1], rgb[2]});
-  return high - low > 60;
+bool isColourful(const std::array<int, 3>& rgb) {
+    auto [low, high] = std::minmax({rgb[0], rgb[1], rgb[2]});
+    return high - low > 60;
 }
 
 class Window : public ::testing::Test {
 protected:
-  void SetUp() override {
-    if (!onPath("Xvfb") || !onPath("xdotool") || !onPath("xwd"))
-      GTEST_SKIP() << "Xvfb, xdotool and xwd are needed (scripts/bootstrap "
-                      "installs them)";
-    ASSERT_TRUE(m_display.start()) << "the virtual display did not start";
-  }
+    void SetUp() override {
+        if (!onPath("Xvfb") || !onPath("xdotool") || !onPath("xwd"))
+            GTEST_SKIP() << "Xvfb, xdotool and xwd are needed (scripts/bootstrap "
+                            "installs them)";
+        ASSERT_TRUE(m_display.start()) << "the virtual display did not start";
+    }
 
-  // Starts the host in a window and waits for its first frame.
-  std::optional<Json> startHost(LiveHost &host,
-                                const std::vector<std::string> &extra = {}) {
-    std::vector<std::string> arguments = {"--window"};
-    arguments.insert(arguments.end(), extra.begin(), extra.end());
-    if (!host.start(arguments,
-                    {{"DISPLAY", m_display.name()}, {"WAYLAND_DISPLAY", ""}}))
-      return std::nullopt;
-    return host.waitFor(
-        [](const Json &dump) {
-          return dump["liveWindow"]["frames"].asNumber() >= 1;
-        },
-        15s);
-  }
+    // Starts the host in a window and waits for its first frame.
+    std::optional<Json> startHost(LiveHost& host, const std::vector<std::string>& extra = {}) {
+        std::vector<std::string> arguments = {"--window"};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        if (!host.start(arguments, {{"DISPLAY", m_display.name()}, {"WAYLAND_DISPLAY", ""}}))
+            return std::nullopt;
+        return host.waitFor(
+            [](const Json& dump) { return dump["liveWindow"]["frames"].asNumber() >= 1; }, 15s);
+    }
 
-  std::optional<Geometry> findWindow() {
-    const auto deadline = Clock::now() + 10s;
-    while (Clock::now() < deadline) {
-      auto found = runTool(
-          {"xdotool", "search", "--onlyvisible", "--name", "Rotix"}, display());
-      if (found && !found->empty()) {
-        Geometry geometry;
-        geometry.window = found->substr(0, found->find('\n'));
-        auto shell = runTool(
-            {"xdotool", "getwindowgeometry", "--shell", geometry.window},
-            display());
-        if (shell) {
-          std::stringstream lines(*shell);
-          std::string line;
-          while (std::getline(lines, line)) {
-            auto equals = line.find('=');
-            if (equals == std::string::npos)
-              continue;
-            int value = std::atoi(line.c_str() + equals + 1);
-            std::string key = line.substr(0, equals);
-            if (key == "X")
-              geometry.x = value;
-            else if (key == "Y")
-              geometry.y = value;
-            else if (key == "WIDTH")
-              geometry.width = value;
-            else if (key == "HEIGHT")
-              geometry.height = value;
-          }
-          if (geometry.width > 0 && geometry.height > 0)
-            return geometry;
+    std::optional<Geometry> findWindow() {
+        const auto deadline = Clock::now() + 10s;
+        while (Clock::now() < deadline) {
+            auto found =
+                runTool({"xdotool", "search", "--onlyvisible", "--name", "Rotix"}, display());
+            if (found && !found->empty()) {
+                Geometry geometry;
+                geometry.window = found->substr(0, found->find('\n'));
+                auto shell = runTool({"xdotool", "getwindowgeometry", "--shell", geometry.window},
+                                     display());
+                if (shell) {
+                    std::stringstream lines(*shell);
+                    std::string line;
+                    while (std::getline(lines, line)) {
+                        auto equals = line.find('=');
+                        if (equals == std::string::npos)
+                            continue;
+                        int value = std::atoi(line.c_str() + equals + 1);
+                        std::string key = line.substr(0, equals);
+                        if (key == "X")
+                            geometry.x = value;
+                        else if (key == "Y")
+                            geometry.y = value;
+                        else if (key == "WIDTH")
+                            geometry.width = value;
+                        else if (key == "HEIGHT")
+                            geometry.height = value;
+                    }
+                    if (geometry.width > 0 && geometry.height > 0)
+                        return geometry;
+                }
+            }
+            std::this_thread::sleep_for(50ms);
         }
-      }
-      std::this_thread::sleep_for(50ms);
+        return std::nullopt;
     }
-    return std::nullopt;
-  }
 
-  // Where a point of the screen lands in the window, for xdotool.
-  static std::pair<std::string, std::string> windowPixel(const Json &dump,
-                                                         double x, double y) {
-    const Json &window = dump["liveWindow"];
-    double scale = window["scale"].asNumber();
-    double width = window["pixelWidth"].asNumber();
-    double height = window["pixelHeight"].asNumber();
-    double originX = std::floor((width - 414 * scale) / 2);
-    double originY = std::floor((height - 736 * scale) / 2);
-    return {std::to_string(int(std::lround(originX + x * scale))),
-            std::to_string(int(std::lround(originY + y * scale)))};
-  }
+    // Where a point of the screen lands in the window, for xdotool.
+    static std::pair<std::string, std::string> windowPixel(const Json& dump, double x, double y) {
+        const Json& window = dump["liveWindow"];
+        double scale = window["scale"].asNumber();
+        double width = window["pixelWidth"].asNumber();
+        double height = window["pixelHeight"].asNumber();
+        double originX = std::floor((width - 414 * scale) / 2);
+        double originY = std::floor((height - 736 * scale) / 2);
+        return {std::to_string(int(std::lround(originX + x * scale))),
+                std::to_string(int(std::lround(originY + y * scale)))};
+    }
 
-  // Focus can take a moment to arrive without a window manager: the key is
-  // sent until the host has gone, or a few times.
-  bool pressEscape(const Geometry &geometry, LiveHost *host = nullptr) {
-    bool sent = false;
-    for (int attempt = 0; attempt < 5; ++attempt) {
-      runTool({"xdotool", "windowfocus", geometry.window}, display());
-      sent |=
-          runTool({"xdotool", "key", "--clearmodifiers", "Escape"}, display())
-              .has_value();
-      if (!host)
+    // Focus can take a moment to arrive without a window manager: the key is
+    // sent until the host has gone, or a few times.
+    bool pressEscape(const Geometry& geometry, LiveHost* host = nullptr) {
+        bool sent = false;
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            runTool({"xdotool", "windowfocus", geometry.window}, display());
+            sent |=
+                runTool({"xdotool", "key", "--clearmodifiers", "Escape"}, display()).has_value();
+            if (!host)
+                return sent;
+            const auto deadline = Clock::now() + 2s;
+            while (Clock::now() < deadline && host->isRunning())
+                std::this_thread::sleep_for(20ms);
+            if (!host->isRunning())
+                return true;
+        }
         return sent;
-      const auto deadline = Clock::now() + 2s;
-      while (Clock::now() < deadline && host->isRunning())
-        std::this_thread::sleep_for(20ms);
-      if (!host->isRunning())
-        return true;
     }
-    return sent;
-  }
 
-  const std::string &display() const { return m_display.name(); }
+    const std::string& display() const { return m_display.name(); }
 
-  VirtualDisplay m_display;
+    VirtualDisplay m_display;
 };
 
 TEST_F(Window, AClickOnTheDiscTogglesPlaybackAndTheScreenShowsThePlayer) {
-  LiveHost host(ROTIX_SPRINGBOARD_PATH);
-  auto first = startHost(host);
-  ASSERT_TRUE(first) << host.standardError();
-  ASSERT_TRUE(host.send("playlist demo"));
-  ASSERT_TRUE(host.send("play"));
-  auto playing = host.waitFor(
-      [](const Json &dump) { return dump["nowPlaying"]["playing"].asBool(); },
-      10s);
-  ASSERT_TRUE(playing) << host.standardError();
-  auto geometry = findWindow();
-  ASSERT_TRUE(geometry) << "no window named Rotix on " << display();
-  // The window keeps the screen's shape.
-  EXPECT_NEAR(double(geometry->width) / geometry->height, 414.0 / 736.0, 0.01);
+    LiveHost host(ROTIX_SPRINGBOARD_PATH);
+    auto first = startHost(host);
+    ASSERT_TRUE(first) << host.standardError();
+    ASSERT_TRUE(host.send("playlist demo"));
+    ASSERT_TRUE(host.send("play"));
+    auto playing =
+        host.waitFor([](const Json& dump) { return dump["nowPlaying"]["playing"].asBool(); }, 10s);
+    ASSERT_TRUE(playing) << host.standardError();
+    auto geometry = findWindow();
+    ASSERT_TRUE(geometry) << "no window named Rotix on " << display();
+    // The window keeps the screen's shape.
+    EXPECT_NEAR(double(geometry->width) / geometry->height, 414.0 / 736.0, 0.01);
 
-  auto [x, y] = windowPixel(*playing, kDiscX, kDiscY);
-  ASSERT_TRUE(runTool({"xdotool", "mousemove", "--window", geometry->window, x,
-                       y, "click", "1"},
-                      display()));
-  auto paused = host.waitFor(
-      [](const Json &dump) {
-        return !dump["nowPlaying"]["playing"].asBool() &&
-               !dump["liveWindow"]["fingerDown"].asBool();
-      },
-      10s);
-  ASSERT_TRUE(paused) << host.standardError();
-  // Pressed, then lifted: a tap, not a hold.
-  EXPECT_TRUE(runTool({"xdotool", "click", "1"}, display()));
-  EXPECT_TRUE(host.waitFor(
-      [](const Json &dump) { return dump["nowPlaying"]["playing"].asBool(); },
-      10s))
-      << host.standardError();
+    auto [x, y] = windowPixel(*playing, kDiscX, kDiscY);
+    ASSERT_TRUE(runTool({"xdotool", "mousemove", "--window", geometry->window, x, y, "click", "1"},
+                        display()));
+    auto paused = host.waitFor(
+        [](const Json& dump) {
+            return !dump["nowPlaying"]["playing"].asBool() &&
+                   !dump["liveWindow"]["fingerDown"].asBool();
+        },
+        10s);
+    ASSERT_TRUE(paused) << host.standardError();
+    // Pressed, then lifted: a tap, not a hold.
+    EXPECT_TRUE(runTool({"xdotool", "click", "1"}, display()));
+    EXPECT_TRUE(
+        host.waitFor([](const Json& dump) { return dump["nowPlaying"]["playing"].asBool(); }, 10s))
+        << host.standardError();
 
-  // The display itself shows the lock screen: its dark background in the
-  // window, the artwork's colours on the disc and white text in the clock.
-  auto shot = Screenshot::capture(display());
-  ASSERT_TRUE(shot);
-  double scale = (*playing)["liveWindow"]["scale"].asNumber();
-  auto at = [&](double px, double py) {
-    return shot->pixel(geometry->x + int(px * scale),
-                       geometry->y + int(py * scale));
-  };
-  auto background = at(10, 700);
-  EXPECT_GT(background[0] + background[1] + background[2], 15)
-      << "the window is black";
-  EXPECT_LT(background[0] + background[1] + background[2], 200)
-      << "the window is blank";
-  int colourful = 0, samples = 0;
-  for (double dy = -80; dy <= 80; dy += 4) {
-    for (double dx = -80; dx <= 80; dx += 4) {
-      ++samples;
-      colourful += isColourful(at(kDiscX + dx, kDiscY + dy));
+    // The display itself shows the lock screen: its dark background in the
+    // window, the artwork's colours on the disc and white text in the clock.
+    auto shot = Screenshot::capture(display());
+    ASSERT_TRUE(shot);
+    double scale = (*playing)["liveWindow"]["scale"].asNumber();
+    auto at = [&](double px, double py) {
+        return shot->pixel(geometry->x + int(px * scale), geometry->y + int(py * scale));
+    };
+    auto background = at(10, 700);
+    EXPECT_GT(background[0] + background[1] + background[2], 15) << "the window is black";
+    EXPECT_LT(background[0] + background[1] + background[2], 200) << "the window is blank";
+    int colourful = 0, samples = 0;
+    for (double dy = -80; dy <= 80; dy += 4) {
+        for (double dx = -80; dx <= 80; dx += 4) {
+            ++samples;
+            colourful += isColourful(at(kDiscX + dx, kDiscY + dy));
+        }
     }
-  }
-  EXPECT_GT(colourful, samples / 3) << "the disc shows no artwork";
-  int white = 0;
-  for (double px = 120; px < 300; px += 1) {
-    for (double py = 60; py < 110; py += 2) {
-      auto rgb = at(px, py);
-      white += rgb[0] > 230 && rgb[1] > 230 && rgb[2] > 230;
+    EXPECT_GT(colourful, samples / 3) << "the disc shows no artwork";
+    int white = 0;
+    for (double px = 120; px < 300; px += 1) {
+        for (double py = 60; py < 110; py += 2) {
+            auto rgb = at(px, py);
+            white += rgb[0] > 230 && rgb[1] > 230 && rgb[2] > 230;
+        }
     }
-  }
-  EXPECT_GT(white, 100) << "the clock's digits are missing";
+    EXPECT_GT(white, 100) << "the clock's digits are missing";
 
-  ASSERT_TRUE(pressEscape(*geometry, &host));
-  EXPECT_EQ(host.finish(), 0) << host.standardError();
+    ASSERT_TRUE(pressEscape(*geometry, &host));
+    EXPECT_EQ(host.finish(), 0) << host.standardError();
 }
 
 TEST_F(Window, AnIdleLockScreenDrawsNothingAndKeysSendActivatorEvents) {
-  LiveHost host(ROTIX_SPRINGBOARD_PATH);
-  ASSERT_TRUE(startHost(host, {"--activator-key", "t=org.brenwick.rotix"}))
-      << host.standardError();
-  // Paused after playing: the player stops its position ticks, and the
-  // first track's title fits, so nothing on the screen moves.
-  ASSERT_TRUE(host.send("playlist demo"));
-  ASSERT_TRUE(host.send("play"));
-  ASSERT_TRUE(host.waitFor(
-      [](const Json &dump) { return dump["nowPlaying"]["playing"].asBool(); },
-      10s));
-  ASSERT_TRUE(host.send("pause"));
-  auto geometry = findWindow();
-  ASSERT_TRUE(geometry);
-  // Once the pause has settled, frames stop: nothing on screen changes.
-  std::optional<Json> before;
-  bool settled = false;
-  const auto deadline = Clock::now() + 15s;
-  while (!settled && Clock::now() < deadline) {
-    before = host.dump();
-    ASSERT_TRUE(before) << host.standardError();
-    auto after = host.waitFor(
-        [&](const Json &dump) {
-          return dump["time"].asNumber() > (*before)["time"].asNumber() + 1.0;
+    LiveHost host(ROTIX_SPRINGBOARD_PATH);
+    ASSERT_TRUE(startHost(host, {"--activator-key", "t=org.brenwick.rotix"}))
+        << host.standardError();
+    // Paused after playing: the player stops its position ticks, and the
+    // first track's title fits, so nothing on the screen moves.
+    ASSERT_TRUE(host.send("playlist demo"));
+    ASSERT_TRUE(host.send("play"));
+    ASSERT_TRUE(
+        host.waitFor([](const Json& dump) { return dump["nowPlaying"]["playing"].asBool(); }, 10s));
+    ASSERT_TRUE(host.send("pause"));
+    auto geometry = findWindow();
+    ASSERT_TRUE(geometry);
+    // Once the pause has settled, frames stop: nothing on screen changes.
+    std::optional<Json> before;
+    bool settled = false;
+    const auto deadline = Clock::now() + 15s;
+    while (!settled && Clock::now() < deadline) {
+        before = host.dump();
+        ASSERT_TRUE(before) << host.standardError();
+        auto after = host.waitFor(
+            [&](const Json& dump) {
+                return dump["time"].asNumber() > (*before)["time"].asNumber() + 1.0;
+            },
+            10s);
+        ASSERT_TRUE(after);
+        settled = (*after)["liveWindow"]["frames"].asNumber() ==
+                  (*before)["liveWindow"]["frames"].asNumber();
+    }
+    EXPECT_TRUE(settled) << "the window kept drawing a screen that did not change";
+
+    ASSERT_TRUE(runTool({"xdotool", "windowfocus", "--sync", geometry->window}, display()));
+    ASSERT_TRUE(runTool({"xdotool", "key", "t"}, display()));
+    auto shown = host.waitFor(
+        [](const Json& dump) {
+            return !dump["lockScreen"]["notificationList"]["scrollViewHidden"].asBool();
         },
         10s);
-    ASSERT_TRUE(after);
-    settled = (*after)["liveWindow"]["frames"].asNumber() ==
-              (*before)["liveWindow"]["frames"].asNumber();
-  }
-  EXPECT_TRUE(settled)
-      << "the window kept drawing a screen that did not change";
+    EXPECT_TRUE(shown) << host.standardError();
+    // The toggle changed the screen, so a frame followed it.
+    ASSERT_TRUE(shown);
+    EXPECT_GT((*shown)["liveWindow"]["frames"].asNumber(),
+              (*before)["liveWindow"]["frames"].asNumber());
 
-  ASSERT_TRUE(runTool({"xdotool", "windowfocus", "--sync", geometry->window},
-                      display()));
-  ASSERT_TRUE(runTool({"xdotool", "key", "t"}, display()));
-  auto shown = host.waitFor(
-      [](const Json &dump) {
-        return !dump["lockScreen"]["notificationList"]["scrollViewHidden"]
-                    .asBool();
-      },
-      10s);
-  EXPECT_TRUE(shown) << host.standardError();
-  // The toggle changed the screen, so a frame followed it.
-  ASSERT_TRUE(shown);
-  EXPECT_GT((*shown)["liveWindow"]["frames"].asNumber(),
-            (*before)["liveWindow"]["frames"].asNumber());
-
-  ASSERT_TRUE(pressEscape(*geometry, &host));
-  EXPECT_EQ(host.finish(), 0) << host.standardError();
+    ASSERT_TRUE(pressEscape(*geometry, &host));
+    EXPECT_EQ(host.finish(), 0) << host.standardError();
 }
 
 TEST_F(Window, HoldingTheMouseOnTheDiscIsALongPress) {
-  LiveHost host(ROTIX_SPRINGBOARD_PATH);
-  auto first = startHost(host);
-  ASSERT_TRUE(first) << host.standardError();
-  auto geometry = findWindow();
-  ASSERT_TRUE(geometry);
-  auto [x, y] = windowPixel(*first, kDiscX, kDiscY);
-  ASSERT_TRUE(runTool({"xdotool", "mousemove", "--window", geometry->window, x,
-                       y, "mousedown", "1"},
-                      display()));
-  auto held = host.waitFor(
-      [](const Json &dump) {
-        return dump["liveWindow"]["fingerDown"].asBool() &&
-               dump["lockScreen"]["passcodeScreen"]["visible"].asBool();
-      },
-      10s);
-  EXPECT_TRUE(held) << host.standardError();
-  ASSERT_TRUE(runTool({"xdotool", "mouseup", "1"}, display()));
-  EXPECT_TRUE(host.waitFor(
-      [](const Json &dump) {
-        return !dump["liveWindow"]["fingerDown"].asBool();
-      },
-      10s));
-  ASSERT_TRUE(pressEscape(*geometry, &host));
-  EXPECT_EQ(host.finish(), 0) << host.standardError();
+    LiveHost host(ROTIX_SPRINGBOARD_PATH);
+    auto first = startHost(host);
+    ASSERT_TRUE(first) << host.standardError();
+    auto geometry = findWindow();
+    ASSERT_TRUE(geometry);
+    auto [x, y] = windowPixel(*first, kDiscX, kDiscY);
+    ASSERT_TRUE(runTool(
+        {"xdotool", "mousemove", "--window", geometry->window, x, y, "mousedown", "1"}, display()));
+    auto held = host.waitFor(
+        [](const Json& dump) {
+            return dump["liveWindow"]["fingerDown"].asBool() &&
+                   dump["lockScreen"]["passcodeScreen"]["visible"].asBool();
+        },
+        10s);
+    EXPECT_TRUE(held) << host.standardError();
+    ASSERT_TRUE(runTool({"xdotool", "mouseup", "1"}, display()));
+    EXPECT_TRUE(host.waitFor(
+        [](const Json& dump) { return !dump["liveWindow"]["fingerDown"].asBool(); }, 10s));
+    ASSERT_TRUE(pressEscape(*geometry, &host));
+    EXPECT_EQ(host.finish(), 0) << host.standardError();
 }
 
 #ifdef ROTIX_SETTINGS_PATH
 TEST_F(Window, TheSettingsAppOpensItsPanesInAWindowToo) {
-  LiveHost host(ROTIX_SETTINGS_PATH);
-  ASSERT_TRUE(host.start({"--window"},
-                         {{"DISPLAY", display()}, {"WAYLAND_DISPLAY", ""}}));
-  auto geometry = findWindow();
-  ASSERT_TRUE(geometry) << host.standardError();
-  EXPECT_NEAR(double(geometry->width) / geometry->height, 414.0 / 736.0, 0.01);
-  // Lines on standard input still drive the panes while the window is up.
-  auto dump = host.waitFor(
-      [](const Json &dump) {
-        return dump["pane"]["title"].asString() == "Rotix";
-      },
-      10s);
-  EXPECT_TRUE(dump) << host.standardError();
-  // The pane is drawn: the window is not the black of an empty one.
-  bool drawn = false;
-  const auto deadline = Clock::now() + 10s;
-  while (!drawn && Clock::now() < deadline) {
-    if (auto shot = Screenshot::capture(display())) {
-      auto rgb = shot->pixel(geometry->x + geometry->width / 2,
-                             geometry->y + geometry->height / 2);
-      drawn = rgb[0] + rgb[1] + rgb[2] > 60;
+    LiveHost host(ROTIX_SETTINGS_PATH);
+    ASSERT_TRUE(host.start({"--window"}, {{"DISPLAY", display()}, {"WAYLAND_DISPLAY", ""}}));
+    auto geometry = findWindow();
+    ASSERT_TRUE(geometry) << host.standardError();
+    EXPECT_NEAR(double(geometry->width) / geometry->height, 414.0 / 736.0, 0.01);
+    // Lines on standard input still drive the panes while the window is up.
+    auto dump = host.waitFor(
+        [](const Json& dump) { return dump["pane"]["title"].asString() == "Rotix"; }, 10s);
+    EXPECT_TRUE(dump) << host.standardError();
+    // The pane is drawn: the window is not the black of an empty one.
+    bool drawn = false;
+    const auto deadline = Clock::now() + 10s;
+    while (!drawn && Clock::now() < deadline) {
+        if (auto shot = Screenshot::capture(display())) {
+            auto rgb =
+                shot->pixel(geometry->x + geometry->width / 2, geometry->y + geometry->height / 2);
+            drawn = rgb[0] + rgb[1] + rgb[2] > 60;
+        }
     }
-  }
-  EXPECT_TRUE(drawn);
-  ASSERT_TRUE(pressEscape(*geometry, &host));
-  EXPECT_EQ(host.finish(), 0) << host.standardError();
+    EXPECT_TRUE(drawn);
+    ASSERT_TRUE(pressEscape(*geometry, &host));
+    EXPECT_EQ(host.finish(), 0) << host.standardError();
 }
 #endif
 
 #ifdef ROTIX_RESPRING_SUPERVISOR_PATH
-std::string readText(const std::filesystem::path &path) {
-  std::ifstream file(path);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
+std::string readText(const std::filesystem::path& path) {
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
 }
 
 // The supervisor keeps a windowed home screen up: a respring (the TERM that
@@ -525,163 +490,156 @@ std::string readText(const std::filesystem::path &path) {
 // stops it.
 TEST_F(Window, TheRespringSupervisorRestartsTheWindowedHost) {
 #if defined(__SANITIZE_ADDRESS__)
-  // Under AddressSanitizer the supervised host does not come back within
-  // the test's time yet; it does in the plain build. Being looked into.
-  GTEST_SKIP() << "the supervised windowed host under AddressSanitizer is "
-                  "still being looked into";
+    // Under AddressSanitizer the supervised host does not come back within
+    // the test's time yet; it does in the plain build. Being looked into.
+    GTEST_SKIP() << "the supervised windowed host under AddressSanitizer is "
+                    "still being looked into";
 #endif
-  auto folder = std::filesystem::temp_directory_path() /
-                ("rotix-respring-" + std::to_string(getpid()) + "-" +
-                 std::to_string(Clock::now().time_since_epoch().count()));
-  std::filesystem::create_directories(folder);
-  std::filesystem::copy(ROTIX_BUILD_DEVICE_ROOT, folder / "root",
-                        std::filesystem::copy_options::recursive);
-  const auto output = folder / "supervisor.txt";
-  std::vector<std::string> arguments = {ROTIX_RESPRING_SUPERVISOR_PATH,
-                                        "--window",
-                                        "--host",
-                                        ROTIX_SPRINGBOARD_PATH,
-                                        "--root",
-                                        (folder / "root").string(),
-                                        "--out",
-                                        (folder / "out").string()};
-  std::vector<char *> argv;
-  for (auto &argument : arguments)
-    argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  std::vector<std::string> environment = {
-      "DISPLAY=" + display(), "PATH=" + std::string(getenv("PATH"))};
-  std::vector<char *> envp;
-  for (auto &line : environment)
-    envp.push_back(line.data());
-  envp.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null",
-                                   O_RDONLY, 0);
-  // In a group of its own, so whatever is left can be ended together.
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-  posix_spawnattr_setpgroup(&attributes, 0);
-  pid_t supervisor = -1;
-  ASSERT_EQ(posix_spawn(&supervisor, argv[0], &actions, &attributes,
-                        argv.data(), envp.data()),
-            0);
-  posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attributes);
-  struct Cleanup {
-    pid_t group;
-    std::filesystem::path folder;
-    ~Cleanup() {
-      if (kill(group, 0) == 0) {
-        kill(-group, SIGTERM);
-        int status = 0;
-        waitpid(group, &status, 0);
-      }
-      std::error_code error;
-      std::filesystem::remove_all(folder, error);
-    }
-  } cleanup{supervisor, folder};
+    auto folder = std::filesystem::temp_directory_path() /
+                  ("rotix-respring-" + std::to_string(getpid()) + "-" +
+                   std::to_string(Clock::now().time_since_epoch().count()));
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy(ROTIX_BUILD_DEVICE_ROOT, folder / "root",
+                          std::filesystem::copy_options::recursive);
+    const auto output = folder / "supervisor.txt";
+    std::vector<std::string> arguments = {ROTIX_RESPRING_SUPERVISOR_PATH,
+                                          "--window",
+                                          "--host",
+                                          ROTIX_SPRINGBOARD_PATH,
+                                          "--root",
+                                          (folder / "root").string(),
+                                          "--out",
+                                          (folder / "out").string()};
+    std::vector<char*> argv;
+    for (auto& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> environment = {"DISPLAY=" + display(),
+                                            "PATH=" + std::string(getenv("PATH"))};
+    std::vector<char*> envp;
+    for (auto& line : environment)
+        envp.push_back(line.data());
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    // In a group of its own, so whatever is left can be ended together.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    pid_t supervisor = -1;
+    ASSERT_EQ(posix_spawn(&supervisor, argv[0], &actions, &attributes, argv.data(), envp.data()),
+              0);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    struct Cleanup {
+        pid_t group;
+        std::filesystem::path folder;
+        ~Cleanup() {
+            if (kill(group, 0) == 0) {
+                kill(-group, SIGTERM);
+                int status = 0;
+                waitpid(group, &status, 0);
+            }
+            std::error_code error;
+            std::filesystem::remove_all(folder, error);
+        }
+    } cleanup{supervisor, folder};
 
-  // The process number of the given start, once the supervisor says it.
-  auto startedProcess = [&](int start) -> pid_t {
-    const std::string suffix = ", start " + std::to_string(start) + ")";
+    // The process number of the given start, once the supervisor says it.
+    auto startedProcess = [&](int start) -> pid_t {
+        const std::string suffix = ", start " + std::to_string(start) + ")";
+        const auto deadline = Clock::now() + 15s;
+        while (Clock::now() < deadline) {
+            std::stringstream lines(readText(output));
+            std::string line;
+            while (std::getline(lines, line)) {
+                auto at = line.find("(process ");
+                if (at != std::string::npos && line.find(suffix) != std::string::npos)
+                    return std::atoi(line.c_str() + at + 9);
+            }
+            std::this_thread::sleep_for(50ms);
+        }
+        return -1;
+    };
+    pid_t first = startedProcess(1);
+    ASSERT_GT(first, 0) << readText(output);
+    auto firstWindow = findWindow();
+    ASSERT_TRUE(firstWindow) << readText(output);
+
+    // Window numbers come back for a new client; the process behind the
+    // window tells the new home screen from the old one.
+    auto windowProcess = [&](const Geometry& geometry) {
+        auto text = runTool({"xdotool", "getwindowpid", geometry.window}, display());
+        return text ? std::atoi(text->c_str()) : -1;
+    };
+    int firstHost = windowProcess(*firstWindow);
+    ASSERT_GT(firstHost, 0) << firstWindow->window << " " << readText(output);
+    ASSERT_EQ(kill(first, SIGTERM), 0);
+    pid_t second = startedProcess(2);
+    ASSERT_GT(second, 0) << readText(output);
+    std::optional<Geometry> secondWindow;
+    bool replaced = false;
     const auto deadline = Clock::now() + 15s;
-    while (Clock::now() < deadline) {
-      std::stringstream lines(readText(output));
-      std::string line;
-      while (std::getline(lines, line)) {
-        auto at = line.find("(process ");
-        if (at != std::string::npos && line.find(suffix) != std::string::npos)
-          return std::atoi(line.c_str() + at + 9);
-      }
-      std::this_thread::sleep_for(50ms);
+    while (!replaced && Clock::now() < deadline) {
+        secondWindow = findWindow();
+        replaced = secondWindow && windowProcess(*secondWindow) > 0 &&
+                   windowProcess(*secondWindow) != firstHost;
+        if (!replaced)
+            std::this_thread::sleep_for(50ms);
     }
-    return -1;
-  };
-  pid_t first = startedProcess(1);
-  ASSERT_GT(first, 0) << readText(output);
-  auto firstWindow = findWindow();
-  ASSERT_TRUE(firstWindow) << readText(output);
+    ASSERT_TRUE(replaced) << "no new window after the respring";
+    // Ended: gone, or a zombie its new parent has yet to reap.
+    std::string stat = readText("/proc/" + std::to_string(firstHost) + "/stat");
+    auto state = stat.rfind(')');
+    EXPECT_TRUE(stat.empty() || (state != std::string::npos && stat.substr(state + 2, 1) == "Z"))
+        << "the first home screen is still running: " << stat;
 
-  // Window numbers come back for a new client; the process behind the
-  // window tells the new home screen from the old one.
-  auto windowProcess = [&](const Geometry &geometry) {
-    auto text =
-        runTool({"xdotool", "getwindowpid", geometry.window}, display());
-    return text ? std::atoi(text->c_str()) : -1;
-  };
-  int firstHost = windowProcess(*firstWindow);
-  ASSERT_GT(firstHost, 0) << firstWindow->window << " " << readText(output);
-  ASSERT_EQ(kill(first, SIGTERM), 0);
-  pid_t second = startedProcess(2);
-  ASSERT_GT(second, 0) << readText(output);
-  std::optional<Geometry> secondWindow;
-  bool replaced = false;
-  const auto deadline = Clock::now() + 15s;
-  while (!replaced && Clock::now() < deadline) {
-    secondWindow = findWindow();
-    replaced = secondWindow && windowProcess(*secondWindow) > 0 &&
-               windowProcess(*secondWindow) != firstHost;
-    if (!replaced)
-      std::this_thread::sleep_for(50ms);
-  }
-  ASSERT_TRUE(replaced) << "no new window after the respring";
-  // Ended: gone, or a zombie its new parent has yet to reap.
-  std::string stat = readText("/proc/" + std::to_string(firstHost) + "/stat");
-  auto state = stat.rfind(')');
-  EXPECT_TRUE(stat.empty() ||
-              (state != std::string::npos && stat.substr(state + 2, 1) == "Z"))
-      << "the first home screen is still running: " << stat;
-
-  ASSERT_TRUE(pressEscape(*secondWindow));
-  int status = -1;
-  const auto end = Clock::now() + 15s;
-  while (Clock::now() < end && waitpid(supervisor, &status, WNOHANG) == 0)
-    std::this_thread::sleep_for(50ms);
-  ASSERT_TRUE(WIFEXITED(status)) << readText(output);
-  EXPECT_EQ(WEXITSTATUS(status), 0) << readText(output);
-  EXPECT_NE(readText(output).find("respringing"), std::string::npos);
+    ASSERT_TRUE(pressEscape(*secondWindow));
+    int status = -1;
+    const auto end = Clock::now() + 15s;
+    while (Clock::now() < end && waitpid(supervisor, &status, WNOHANG) == 0)
+        std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(WIFEXITED(status)) << readText(output);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << readText(output);
+    EXPECT_NE(readText(output).find("respringing"), std::string::npos);
 }
 #endif
 
 // Without a display the window is refused in one line, never drawn
 // somewhere nobody sees.
 TEST(WindowWithoutDisplay, ExitsWithStatusTwoAndOneLine) {
-  struct Case {
-    std::map<std::string, std::string> environment;
-    std::string expected;
-  };
-  const Case cases[] = {
-      {{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"SDL_VIDEODRIVER", ""}},
-       "no display"},
-      {{{"DISPLAY", ":0"}, {"SDL_VIDEODRIVER", "offscreen"}}, "offscreen"},
-      {{{"DISPLAY", ":0"}, {"SDL_VIDEODRIVER", "dummy"}}, "dummy"},
-      {{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"SDL_VIDEODRIVER", "x11"}},
-       "DISPLAY"},
-  };
-  for (const auto &[environment, expected] : cases) {
-    LiveHost host(ROTIX_SPRINGBOARD_PATH);
-    ASSERT_TRUE(host.start({"--window"}, environment));
-    EXPECT_EQ(host.finish(), 2);
-    const std::string errors = host.standardError();
-    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
-    EXPECT_NE(errors.find(expected), std::string::npos) << errors;
-    EXPECT_EQ(errors.rfind("springboard: ", 0), 0u) << errors;
-  }
+    struct Case {
+        std::map<std::string, std::string> environment;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"SDL_VIDEODRIVER", ""}}, "no display"},
+        {{{"DISPLAY", ":0"}, {"SDL_VIDEODRIVER", "offscreen"}}, "offscreen"},
+        {{{"DISPLAY", ":0"}, {"SDL_VIDEODRIVER", "dummy"}}, "dummy"},
+        {{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"SDL_VIDEODRIVER", "x11"}}, "DISPLAY"},
+    };
+    for (const auto& [environment, expected] : cases) {
+        LiveHost host(ROTIX_SPRINGBOARD_PATH);
+        ASSERT_TRUE(host.start({"--window"}, environment));
+        EXPECT_EQ(host.finish(), 2);
+        const std::string errors = host.standardError();
+        EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+        EXPECT_NE(errors.find(expected), std::string::npos) << errors;
+        EXPECT_EQ(errors.rfind("springboard: ", 0), 0u) << errors;
+    }
 }
 
 TEST(WindowOptions, ABadActivatorKeyIsAUsageError) {
-  for (const char *bad : {"n", "=org.brenwick.rotix", "n=", "escape=x"}) {
-    LiveHost host(ROTIX_SPRINGBOARD_PATH);
-    ASSERT_TRUE(
-        host.start({"--window", "--activator-key", bad}, {{"DISPLAY", ""}}));
-    EXPECT_EQ(host.finish(), 2) << bad;
-    EXPECT_NE(host.standardError().find("usage:"), std::string::npos) << bad;
-  }
+    for (const char* bad : {"n", "=org.brenwick.rotix", "n=", "escape=x"}) {
+        LiveHost host(ROTIX_SPRINGBOARD_PATH);
+        ASSERT_TRUE(host.start({"--window", "--activator-key", bad}, {{"DISPLAY", ""}}));
+        EXPECT_EQ(host.finish(), 2) << bad;
+        EXPECT_NE(host.standardError().find("usage:"), std::string::npos) << bad;
+    }
 }
 
 } // namespace
