@@ -1,3 +1,4 @@
+#include "apps/common/PreferenceCommands.h"
 #include "apps/settings/SettingsHost.h"
 #include "platform/corefoundation/CFPreferences.h"
 #include "platform/foundation/NSRunLoop.h"
@@ -19,31 +20,6 @@
 #include <set>
 
 namespace {
-
-std::optional<CFPropertyList> preferenceValue(const std::string& kind, const std::string& text) {
-    if (kind == "bool") {
-        if (text == "true" || text == "YES" || text == "1")
-            return CFPropertyList(true);
-        if (text == "false" || text == "NO" || text == "0")
-            return CFPropertyList(false);
-        return std::nullopt;
-    }
-    if (kind == "int") {
-        auto number = parseScenarioNumber(text);
-        if (!number || *number != std::floor(*number) || std::fabs(*number) > 9.0e15)
-            return std::nullopt;
-        return CFPropertyList(static_cast<std::int64_t>(*number));
-    }
-    if (kind == "real") {
-        auto number = parseScenarioNumber(text);
-        if (!number)
-            return std::nullopt;
-        return CFPropertyList(*number);
-    }
-    if (kind == "string")
-        return CFPropertyList(text);
-    return std::nullopt;
-}
 
 std::optional<MFMailComposeResult> mailResultNamed(const std::string& name) {
     if (name == "cancelled")
@@ -112,26 +88,7 @@ void SettingsHost::registerCommands(Scenario& scenario) {
                              return Result();
                          }});
 
-    scenario.addCommand(
-        "pref",
-        {"pref DOMAIN KEY bool|int|real|string VALUE", 4, 4, [](const Line& line) -> Result {
-             auto value = preferenceValue(line.arguments[2], line.arguments[3]);
-             if (!value)
-                 return "bad value '" + line.arguments[3] + "' for kind '" + line.arguments[2] +
-                        "'";
-             CFPreferencesSetAppValue(line.arguments[1], *value, line.arguments[0]);
-             if (!CFPreferencesAppSynchronize(line.arguments[0]))
-                 return "cannot write the domain '" + line.arguments[0] + "'";
-             return std::nullopt;
-         }});
-    scenario.addCommand("pref-delete",
-                        {"pref-delete DOMAIN KEY", 2, 2, [](const Line& line) -> Result {
-                             CFPreferencesSetAppValue(line.arguments[1], std::nullopt,
-                                                      line.arguments[0]);
-                             if (!CFPreferencesAppSynchronize(line.arguments[0]))
-                                 return "cannot write the domain '" + line.arguments[0] + "'";
-                             return std::nullopt;
-                         }});
+    registerPreferenceCommands(scenario);
 
     scenario.addCommand("wait", {"wait SECONDS", 1, 1, [this, &loop](const Line& line) -> Result {
                                      auto seconds = parseScenarioDuration(line.arguments[0]);

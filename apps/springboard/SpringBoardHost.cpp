@@ -1,5 +1,6 @@
 #include "apps/springboard/SpringBoardHost.h"
 
+#include "apps/common/PreferenceCommands.h"
 #include "apps/springboard/LockScreen.h"
 #include "apps/springboard/NowPlayingCommands.h"
 #include "platform/activator/LAActivator.h"
@@ -52,31 +53,6 @@ std::optional<UIDeviceOrientation> orientationNamed(const std::string& name) {
         if (name == text)
             return orientation;
     }
-    return std::nullopt;
-}
-
-std::optional<CFPropertyList> preferenceValue(const std::string& kind, const std::string& text) {
-    if (kind == "bool") {
-        if (text == "true" || text == "YES" || text == "1")
-            return CFPropertyList(true);
-        if (text == "false" || text == "NO" || text == "0")
-            return CFPropertyList(false);
-        return std::nullopt;
-    }
-    if (kind == "int") {
-        auto number = parseScenarioNumber(text);
-        if (!number || *number != std::floor(*number) || std::fabs(*number) > 9.0e15)
-            return std::nullopt;
-        return CFPropertyList(static_cast<std::int64_t>(*number));
-    }
-    if (kind == "real") {
-        auto number = parseScenarioNumber(text);
-        if (!number)
-            return std::nullopt;
-        return CFPropertyList(*number);
-    }
-    if (kind == "string")
-        return CFPropertyList(text);
     return std::nullopt;
 }
 
@@ -252,28 +228,7 @@ void SpringBoardHost::registerCommands(Scenario& scenario) {
              return std::nullopt;
          }});
 
-    scenario.addCommand("pref",
-                        {"pref DOMAIN KEY bool|int|real|string VALUE", 4, 4,
-                         [](const Scenario::Line& line) -> std::optional<std::string> {
-                             auto value = preferenceValue(line.arguments[2], line.arguments[3]);
-                             if (!value)
-                                 return "bad value '" + line.arguments[3] + "' for kind '" +
-                                        line.arguments[2] + "'";
-                             CFPreferencesSetAppValue(line.arguments[1], *value, line.arguments[0]);
-                             if (!CFPreferencesAppSynchronize(line.arguments[0]))
-                                 return "cannot write the domain '" + line.arguments[0] + "'";
-                             return std::nullopt;
-                         }});
-
-    scenario.addCommand("pref-delete",
-                        {"pref-delete DOMAIN KEY", 2, 2,
-                         [](const Scenario::Line& line) -> std::optional<std::string> {
-                             CFPreferencesSetAppValue(line.arguments[1], std::nullopt,
-                                                      line.arguments[0]);
-                             if (!CFPreferencesAppSynchronize(line.arguments[0]))
-                                 return "cannot write the domain '" + line.arguments[0] + "'";
-                             return std::nullopt;
-                         }});
+    registerPreferenceCommands(scenario);
 
     scenario.addCommand("wait",
                         {"wait SECONDS", 1, 1,
@@ -415,25 +370,25 @@ void SpringBoardHost::registerCommands(Scenario& scenario) {
                  SBDeviceLockController::sharedController()->setPasscodeLocked(m_passcodeLocked);
              return std::nullopt;
          }});
-    scenario.addCommand("post",
-                        {"post NAME [KEY bool|int|real|string VALUE]", 1, 4,
-                         [&loop](const Scenario::Line& line) -> std::optional<std::string> {
-                             if (line.arguments.size() != 1 && line.arguments.size() != 4)
-                                 return "a user-info entry needs a key, a kind and a value";
-                             CFDictionary info;
-                             if (line.arguments.size() == 4) {
-                                 auto value = preferenceValue(line.arguments[2], line.arguments[3]);
-                                 if (!value)
-                                     return "bad value '" + line.arguments[3] + "' for kind '" +
-                                            line.arguments[2] + "'";
-                                 info.emplace(line.arguments[1], *value);
-                             }
-                             CFNotificationCenterPostNotification(
-                                 CFNotificationCenterGetDistributedCenter(), line.arguments[0],
-                                 nullptr, line.arguments.size() == 4 ? &info : nullptr, true);
-                             loop.runUntilIdle();
-                             return std::nullopt;
-                         }});
+    scenario.addCommand(
+        "post", {"post NAME [KEY bool|int|real|string VALUE]", 1, 4,
+                 [&loop](const Scenario::Line& line) -> std::optional<std::string> {
+                     if (line.arguments.size() != 1 && line.arguments.size() != 4)
+                         return "a user-info entry needs a key, a kind and a value";
+                     CFDictionary info;
+                     if (line.arguments.size() == 4) {
+                         auto value = parsePreferenceValue(line.arguments[2], line.arguments[3]);
+                         if (!value)
+                             return "bad value '" + line.arguments[3] + "' for kind '" +
+                                    line.arguments[2] + "'";
+                         info.emplace(line.arguments[1], *value);
+                     }
+                     CFNotificationCenterPostNotification(
+                         CFNotificationCenterGetDistributedCenter(), line.arguments[0], nullptr,
+                         line.arguments.size() == 4 ? &info : nullptr, true);
+                     loop.runUntilIdle();
+                     return std::nullopt;
+                 }});
     scenario.addCommand(
         "activator",
         {"activator LISTENER-NAME", 1, 1,

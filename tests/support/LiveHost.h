@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/render/Json.h"
+#include "support/SpawnedProcess.h"
 
 #include <chrono>
 #include <filesystem>
@@ -40,9 +41,9 @@ public:
     // exit status, or -1 if it had to be killed.
     int finish(std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
-    bool isRunning();
-    pid_t pid() const { return m_pid; }
-    std::string standardError() const;
+    bool isRunning() { return m_process.isRunning(); }
+    pid_t pid() const { return m_process.pid(); }
+    std::string standardError() const { return m_process.errors(); }
     const std::filesystem::path& folder() const { return m_folder; }
     const std::filesystem::path& root() const { return m_root; }
 
@@ -50,8 +51,6 @@ private:
     std::string m_host;
     std::filesystem::path m_folder;
     std::filesystem::path m_root;
-    pid_t m_pid = -1;
-    int m_input = -1;
+    SpawnedProcess m_process;
     int m_dumpCount = 0;
-    std::optional<int> m_exitStatus;
 };

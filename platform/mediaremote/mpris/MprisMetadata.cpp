@@ -36,7 +36,7 @@ std::optional<std::string> displayText(const MprisMetadata::VariantMap& map,
     return MprisMetadata::cutForDisplay(*text);
 }
 
-// The specification says a list of strings; many players send one string.
+// MPRIS defines a list of strings; many players send one string.
 std::optional<std::string> artistText(const sdbus::Variant& value) {
     if (auto single = read<std::string>(value))
         return single->empty() ? std::nullopt
@@ -60,7 +60,7 @@ std::optional<std::string> artistText(const sdbus::Variant& value) {
     return MprisMetadata::cutForDisplay(joined);
 }
 
-// Microseconds as the specification's signed 64-bit number, or any other
+// Microseconds as MPRIS defines them (a signed 64-bit number), or any other
 // number a player might send instead.
 std::optional<std::int64_t> lengthValue(const sdbus::Variant& value) {
     std::optional<double> number;

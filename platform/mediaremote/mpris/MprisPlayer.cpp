@@ -143,7 +143,7 @@ void MprisPlayer::apply(const VariantMap& properties, Changes& changes) {
     CFAbsoluteTime time = now();
     bool resync = false;
     if (const sdbus::Variant* status = find(properties, "PlaybackStatus")) {
-        // A status of the wrong type, or one the specification does not
+        // A status of the wrong type, or one MPRIS does not
         // name, counts as not playing.
         auto text = read<std::string>(*status);
         m_playbackStatus = text && text->size() <= 16 ? *text : "Unknown";
