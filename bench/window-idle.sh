@@ -4,14 +4,17 @@
 # as a share of one core, and peak resident memory (VmHWM).
 #
 #   bench/window-idle.sh [--seconds N] [--host PROGRAM] [--root DIR]
-#                        [--source demo|mpris] [--state playing|paused] [--headless]
+#                        [--source mpris|demo] [--state playing|paused]
+#                        [--title TEXT] [--headless]
 #
 # --headless runs the same session without the window, on the system clock,
 # to tell what the player costs by itself from what the window adds.
-# With --source mpris the host follows an mpv playing a generated tone on a
-# private session bus (needs mpv, its mpris plugin and dbus-run-session);
-# otherwise the demo player plays its playlist. The goal is at most 2% of
-# one core and 80 MB.
+# With --source mpris (the default) the host follows an mpv on a private
+# session bus (needs mpv, its mpris plugin and dbus-run-session), playing a
+# generated track named TEXT with a cover beside it; a title too long for its
+# label keeps scrolling, the dearest steady state. With --source demo the
+# demo player plays its playlist. The goal is at most 2% of one core and
+# 80 MB.
 set -euo pipefail
 
 self="$(readlink -f "$0")"
@@ -19,15 +22,16 @@ repository="$(cd "$(dirname "$self")/.." && pwd)"
 seconds=60
 host="$repository/build/apps/springboard/springboard"
 root="$repository/build/device-root"
-source_kind=demo
+source_kind=mpris
 state=playing
+title="Evening Tone"
 window=(--window)
 cpu_goal_percent=2
 memory_goal_kb=$((80 * 1024))
 
 usage() {
-    echo "usage: $0 [--seconds N] [--host PROGRAM] [--root DIR] [--source demo|mpris]" \
-        "[--state playing|paused]" >&2
+    echo "usage: $0 [--seconds N] [--host PROGRAM] [--root DIR] [--source mpris|demo]" \
+        "[--state playing|paused] [--title TEXT] [--headless]" >&2
     exit 2
 }
 while (($#)); do
@@ -43,6 +47,7 @@ while (($#)); do
     --root) root="$2" ;;
     --source) source_kind="$2" ;;
     --state) state="$2" ;;
+    --title) title="$2" ;;
     *) usage ;;
     esac
     shift 2
@@ -50,6 +55,7 @@ done
 [[ "$seconds" =~ ^[0-9]+$ ]] || usage
 [[ "$source_kind" == demo || "$source_kind" == mpris ]] || usage
 [[ "$state" == playing || "$state" == paused ]] || usage
+[[ -n "$title" && "$title" != */* ]] || usage
 host="$(readlink -f "$host")"
 root="$(readlink -f "$root")"
 [[ -x "$host" ]] || { echo "window-idle: no host at $host; run make" >&2; exit 1; }
@@ -63,7 +69,7 @@ if [[ "$source_kind" == mpris && -z "${ROTIX_BENCH_PRIVATE_BUS:-}" ]]; then
     extra=()
     [[ "${window[0]}" == --window ]] || extra=(--headless)
     ROTIX_BENCH_PRIVATE_BUS=1 exec dbus-run-session -- "$self" --seconds "$seconds" \
-        --host "$host" --root "$root" --source mpris --state "$state" "${extra[@]}"
+        --host "$host" --root "$root" --source mpris --state "$state" --title "$title" "${extra[@]}"
 fi
 
 work="$(mktemp -d)"
@@ -90,9 +96,23 @@ display=":$(head -n1 "$work/display")"
 if [[ "$source_kind" == mpris ]]; then
     plugin=/usr/lib/mpv-mpris/mpris.so
     [[ -f "$plugin" ]] || { echo "window-idle: the mpv mpris plugin is missing" >&2; exit 1; }
-    duration=$((seconds + 120))
-    mpv --no-config --really-quiet --ao=null --vo=null --script="$plugin" \
-        "av://lavfi:sine=frequency=440:duration=$duration" >/dev/null 2>&1 &
+    # A track of silence as 8 kHz 8-bit mono WAV, long enough for the run,
+    # named as it should be titled; a file rather than a generated stream,
+    # whose length the player would keep revising.
+    mkdir "$work/music"
+    track="$work/music/$title.wav"
+    samples=$((8000 * (seconds + 60)))
+    le32() { printf "\\x%02x\\x%02x\\x%02x\\x%02x" $(($1 & 255)) $((($1 >> 8) & 255)) \
+        $((($1 >> 16) & 255)) $((($1 >> 24) & 255)); }
+    {
+        printf "RIFF$(le32 $((36 + samples)))WAVEfmt "
+        printf "$(le32 16)\\x01\\x00\\x01\\x00$(le32 8000)$(le32 8000)\\x01\\x00\\x08\\x00"
+        printf "data$(le32 "$samples")"
+        head -c "$samples" /dev/zero | tr '\0' '\200'
+    } >"$track"
+    cp "$repository/docs/lockscreen.png" "$work/music/cover.png"
+    mpv --no-config --really-quiet --ao=null --vo=null --script="$plugin" "$track" \
+        >/dev/null 2>&1 &
     pids+=($!)
 fi
 
@@ -131,12 +151,13 @@ frames=$(grep -o '"frames": *[0-9]*' "$work/last.json" 2>/dev/null | grep -o '[0
 
 awk -v ticks=$((end_ticks - start_ticks)) -v hz="$ticks_per_second" -v t0="$start_time" \
     -v t1="$end_time" -v peak="$peak_kb" -v frames="$frames" -v source="$source_kind" \
-    -v state="$state" -v mode="${window[0]}" -v cpu_goal="$cpu_goal_percent" -v memory_goal="$memory_goal_kb" '
+    -v state="$state" -v title="$title" -v mode="${window[0]}" -v cpu_goal="$cpu_goal_percent" -v memory_goal="$memory_goal_kb" '
 BEGIN {
     wall = t1 - t0
     cpu = ticks / hz
     share = 100 * cpu / wall
     printf "window-idle: %s source, %s, %.1f s, %s\n", source, state, wall, mode == "--window" ? "in a window on Xvfb" : "headless"
+    if (source == "mpris") printf "  track      \"%s\"\n", title
     printf "  CPU time   %.2f s  = %.2f%% of one core   (goal <= %d%%)   %s\n", cpu, share, cpu_goal, share <= cpu_goal ? "ok" : "OVER"
     printf "  peak RSS   %.1f MB                      (goal <= %d MB)  %s\n", peak / 1024, memory_goal / 1024, peak <= memory_goal ? "ok" : "OVER"
     printf "  frames     %s in the whole run\n", frames

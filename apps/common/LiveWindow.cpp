@@ -61,6 +61,13 @@ bool startVideo(std::string* error) {
     return true;
 }
 
+void redrawDrawingViews(UIView& view) {
+    if (view.drawsContent())
+        view.setNeedsDisplay();
+    for (const auto& subview : view.subviews())
+        redrawDrawingViews(*subview);
+}
+
 } // namespace
 
 LiveWindow::LiveWindow(Options options, Host host)
@@ -132,6 +139,7 @@ LiveWindow::~LiveWindow() {
     if (m_buffer)
         SDL_FreeSurface(m_buffer);
     m_context.reset();
+    UIView::setContentsScale(0);
     if (m_window)
         SDL_DestroyWindow(m_window);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -163,9 +171,18 @@ bool LiveWindow::resizeBuffer() {
     if (!m_buffer)
         return false;
     SDL_SetSurfaceBlendMode(m_buffer, SDL_BLENDMODE_NONE);
+    Renderer::keepReducedImages(m_context);
     m_scale = std::min(m_width / m_screenSize.width, m_height / m_screenSize.height);
     m_originX = std::floor((m_width - m_screenSize.width * m_scale) / 2);
     m_originY = std::floor((m_height - m_screenSize.height * m_scale) / 2);
+    // What views draw themselves is made at the window's size: a ring made
+    // for a 3x screen and shrunk on every frame would cost several times as
+    // much, and look softer.
+    if (UIView::contentsScale() != m_scale) {
+        UIView::setContentsScale(m_scale);
+        if (auto root = m_host.root ? m_host.root() : nullptr)
+            redrawDrawingViews(*root);
+    }
     CGContextSetFillColorWithColor(m_context, UIColor::colorWithWhite(0, 1));
     CGContextFillRect(m_context, {{0, 0}, {double(m_width), double(m_height)}});
     m_damage.invalidate();
@@ -330,6 +347,12 @@ void LiveWindow::beforeWaiting() {
         bool handled = pumpEvents();
         if (m_closed)
             return;
+        // While something moves, frames come at the animation's pace: a change
+        // the player made on its own (a tick of the ring) waits the few
+        // milliseconds to the next one rather than costing a frame of its
+        // own. What the finger did is shown at once.
+        if (!handled && !m_needsFullPresent && frameIsComing())
+            break;
         bool drew = drawFrame();
         if (!handled && !drew)
             break;
@@ -341,6 +364,10 @@ void LiveWindow::pollEvents() {
     // The timer is cancelled with the window, so it never outlives it.
     m_pollTimer = NSRunLoop::mainRunLoop().schedule(
         NSRunLoop::mainRunLoop().now() + kEventPollInterval, [this] { pollEvents(); });
+}
+
+bool LiveWindow::frameIsComing() const {
+    return m_frameTimer && NSRunLoop::mainRunLoop().isScheduled(m_frameTimer);
 }
 
 void LiveWindow::scheduleNextFrame(double interval) {

@@ -74,6 +74,8 @@ private:
     // Draws what changed; true when a frame went to the screen.
     bool drawFrame();
     void scheduleNextFrame(double interval);
+    // An animation frame is already scheduled.
+    bool frameIsComing() const;
     std::optional<CGPoint> screenPoint(int windowX, int windowY, bool clampToScreen) const;
 
     Options m_options;

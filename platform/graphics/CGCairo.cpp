@@ -2,11 +2,16 @@
 
 #include "platform/objc/NSObject.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
 
 namespace {
+
+// Below this many device pixels per image pixel Cairo's good filter
+// convolves; above it, it samples bilinearly and costs little.
+constexpr double kReduceBelowScale = 0.75;
 
 bool sameMatrix(const cairo_matrix_t& a, const cairo_matrix_t& b) {
     return a.xx == b.xx && a.yx == b.yx && a.xy == b.xy && a.yy == b.yy && a.x0 == b.x0 &&
@@ -236,17 +241,41 @@ void CGContext::drawImage(const CGImageRef& image, const cairo_matrix_t& pixelTo
     if (!image || !cairoMatrixIsInvertible(pixelToUser))
         return;
     CairoPathKeeper keeper(m_cairo);
-    CairoSurfacePtr source = CGImageCreateCairoSurface(image);
+    std::shared_ptr<cairo_surface_t> source = CGImageCreateCairoSurface(image);
+    cairo_matrix_t matrix = pixelToUser;
+    double width = double(image->width());
+    double height = double(image->height());
+    if (m_reducedImages) {
+        // How many device pixels one image pixel covers along each of its axes.
+        cairo_matrix_t ctm;
+        cairo_get_matrix(m_cairo, &ctm);
+        cairo_matrix_t toDevice;
+        cairo_matrix_multiply(&toDevice, &pixelToUser, &ctm);
+        double scaleX = std::hypot(toDevice.xx, toDevice.yx);
+        double scaleY = std::hypot(toDevice.xy, toDevice.yy);
+        if (scaleX < kReduceBelowScale && scaleY < kReduceBelowScale) {
+            int reducedWidth = std::max(1, static_cast<int>(std::lround(width * scaleX)));
+            int reducedHeight = std::max(1, static_cast<int>(std::lround(height * scaleY)));
+            if (auto reduced = m_reducedImages->reduced(image, reducedWidth, reducedHeight)) {
+                source = std::move(reduced);
+                cairo_matrix_t grow;
+                cairo_matrix_init_scale(&grow, width / reducedWidth, height / reducedHeight);
+                cairo_matrix_multiply(&matrix, &grow, &pixelToUser);
+                width = reducedWidth;
+                height = reducedHeight;
+            }
+        }
+    }
     double alpha = state().alpha;
     paint([&] {
         cairo_save(m_cairo);
-        cairo_transform(m_cairo, &pixelToUser);
+        cairo_transform(m_cairo, &matrix);
         cairo_set_source_surface(m_cairo, source.get(), 0, 0);
         // Padding keeps the edges crisp when the image is stretched; the clip
         // to the image's area keeps the padding from showing.
         cairo_pattern_set_extend(cairo_get_source(m_cairo), CAIRO_EXTEND_PAD);
         cairo_pattern_set_filter(cairo_get_source(m_cairo), CAIRO_FILTER_GOOD);
-        cairo_rectangle(m_cairo, 0, 0, double(image->width()), double(image->height()));
+        cairo_rectangle(m_cairo, 0, 0, width, height);
         cairo_clip(m_cairo);
         cairo_paint_with_alpha(m_cairo, alpha);
         cairo_restore(m_cairo);

@@ -4,6 +4,7 @@
 // accessors the renderer draws with. Only the platform layer includes this.
 
 #include "platform/graphics/CGContext.h"
+#include "platform/graphics/ReducedImageCache.h"
 
 #include <cairo.h>
 #include <cstddef>
@@ -81,6 +82,14 @@ public:
     // transform into user space, clipped to the image's area, at the state's
     // alpha. The current path is kept.
     void drawImage(const CGImageRef& image, const cairo_matrix_t& pixelToUser);
+    // A context that draws the same pictures frame after frame (a window)
+    // keeps smaller copies of the images it shows reduced, instead of
+    // reducing them again on every draw.
+    void keepReducedImages() {
+        if (!m_reducedImages)
+            m_reducedImages = std::make_unique<ReducedImageCache>();
+    }
+    const ReducedImageCache* reducedImages() const { return m_reducedImages.get(); }
     void clipToMask(const CGImageRef& mask, const cairo_matrix_t& pixelToUser);
     void clearRect(CGRect rect);
 
@@ -117,6 +126,7 @@ private:
     bool m_hasCurrentPoint = false;
     TrackedPoint m_currentPoint;
     TrackedPoint m_subpathStart;
+    std::unique_ptr<ReducedImageCache> m_reducedImages;
 };
 
 // Keeps the current path across an operation that needs cairo's path for

@@ -3,6 +3,7 @@
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/graphics/CGCairo.h"
 #include "platform/graphics/CGImageIO.h"
+#include "platform/render/LabelLayoutCache.h"
 #include "platform/uikit/UIButton.h"
 #include "platform/uikit/UIGraphics.h"
 #include "platform/uikit/UIImage.h"
@@ -112,27 +113,16 @@ void drawLabel(CGContext& context, UILabel& label, CGFloat scale) {
     if (bounds.origin.x >= clipRight || bounds.origin.x + bounds.size.width <= clipLeft ||
         bounds.origin.y >= clipBottom || bounds.origin.y + bounds.size.height <= clipTop)
         return;
-    PangoLayout* layout = pango_cairo_create_layout(cr);
-    PangoFontDescription* font = pango_font_description_new();
-    pango_font_description_set_family(font, label.font().familyName().c_str());
-    pango_font_description_set_absolute_size(font, label.font().pointSize() * PANGO_SCALE);
-    pango_font_description_set_style(font, label.font().isItalic() ? PANGO_STYLE_ITALIC
-                                                                   : PANGO_STYLE_NORMAL);
-    pango_font_description_set_weight(font, label.font().isBold() ? PANGO_WEIGHT_BOLD
-                                                                  : PANGO_WEIGHT_NORMAL);
-    pango_layout_set_font_description(layout, font);
-    pango_font_description_free(font);
-    // Labels show one line; a text with line breaks shows them as blanks.
-    std::string text = *label.text();
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    pango_layout_set_text(layout, text.c_str(), static_cast<int>(text.size()));
-    int textWidthPango = 0;
-    int textHeightPango = 0;
-    pango_layout_get_size(layout, &textWidthPango, &textHeightPango);
-    double textWidth = static_cast<double>(textWidthPango) / PANGO_SCALE;
-    double textHeight = static_cast<double>(textHeightPango) / PANGO_SCALE;
-    bool fits = textWidth <= bounds.size.width;
-    bool scrolls = !fits && label.marqueeEnabled() && label.marqueeRunning();
+    // Whether a text scrolls depends on whether it fits, which depends on
+    // the layout: the layout without ellipsis is asked for first.
+    bool wantsScroll = label.marqueeEnabled() && label.marqueeRunning();
+    LabelLayoutCache::Layout text = LabelLayoutCache::forThisThread().layout(
+        cr, *label.text(), label.font(), bounds.size.width, wantsScroll);
+    PangoLayout* layout = text.layout;
+    double textWidth = text.textWidth;
+    double textHeight = text.textHeight;
+    bool fits = text.fits;
+    bool scrolls = !fits && wantsScroll;
 
     double x = bounds.origin.x;
     double y = bounds.origin.y + (bounds.size.height - textHeight) / 2;
@@ -141,9 +131,6 @@ void drawLabel(CGContext& context, UILabel& label, CGFloat scale) {
             x += (bounds.size.width - textWidth) / 2;
         else if (label.textAlignment() == NSTextAlignment::Right)
             x += bounds.size.width - textWidth;
-    } else if (!scrolls) {
-        pango_layout_set_width(layout, static_cast<int>(bounds.size.width * PANGO_SCALE));
-        pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
     }
     (void)scale;
     context.paint([&] {
@@ -167,7 +154,6 @@ void drawLabel(CGContext& context, UILabel& label, CGFloat scale) {
         }
         cairo_restore(cr);
     });
-    g_object_unref(layout);
 }
 
 void drawView(CGContext& context, UIView& view, CGFloat scale, CFAbsoluteTime now) {
@@ -281,6 +267,11 @@ void Renderer::draw(const CGContextRef& context, const std::shared_ptr<UIView>& 
     cairo_translate(context->cairo(), -root->frame().origin.x, -root->frame().origin.y);
     drawView(*context, *root, 1, NSRunLoop::mainRunLoop().now());
     context->restore();
+}
+
+void Renderer::keepReducedImages(const CGContextRef& context) {
+    if (context)
+        context->keepReducedImages();
 }
 
 bool Renderer::writePNG(const std::shared_ptr<UIView>& root, CGFloat scale,

@@ -20,6 +20,10 @@ public:
     // Draws the tree into a context as it stands (its transform and clip), the
     // root at the origin; a live window redraws only the parts that changed.
     static void draw(const CGContextRef& context, const std::shared_ptr<UIView>& root);
+    // For a context that is drawn into frame after frame: it keeps smaller
+    // copies of the images it shows reduced rather than reducing them on
+    // every draw.
+    static void keepReducedImages(const CGContextRef& context);
     static bool writePNG(const std::shared_ptr<UIView>& root, CGFloat scale,
                          const std::string& path);
 };

@@ -27,7 +27,9 @@ void registerViewClasses() {
 }
 } // namespace
 
-UIView::UIView() : m_layer(CALayer::layer()) { registerViewClasses(); }
+UIView::UIView() : m_layer(CALayer::layer()) {
+    registerViewClasses();
+}
 
 std::shared_ptr<UIView> UIView::create(CGRect frame) {
     return makeView<UIView>(frame);
@@ -175,7 +177,17 @@ std::vector<std::weak_ptr<UIView>>& viewsNeedingDisplay() {
     return views;
 }
 bool displayPassScheduled = false;
+// 0: the screen's. Only the main thread draws, so a plain value does.
+CGFloat contentsScaleForDrawing = 0;
 } // namespace
+
+void UIView::setContentsScale(CGFloat scale) {
+    contentsScaleForDrawing = std::isfinite(scale) && scale > 0 ? scale : 0;
+}
+
+CGFloat UIView::contentsScale() {
+    return contentsScaleForDrawing;
+}
 
 void UIView::scheduleDisplayPass() {
     if (displayPassScheduled)
@@ -211,7 +223,7 @@ void UIView::displayIfNeeded() {
         m_layer->setContents(nullptr);
         return;
     }
-    UIGraphicsBeginImageContextWithOptions(size, false, 0);
+    UIGraphicsBeginImageContextWithOptions(size, false, contentsScaleForDrawing);
     drawRect(m_bounds);
     std::shared_ptr<UIImage> image = UIGraphicsGetImageFromCurrentImageContext();
     UIGraphicsEndImageContext();

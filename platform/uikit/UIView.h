@@ -96,6 +96,12 @@ public:
     void displayIfNeeded();
     virtual bool drawsContent() const { return false; }
     virtual void drawRect(CGRect rect);
+    // The bitmaps are made at the screen's scale. A host that shows the
+    // screen at another size (a desktop window) has them made at its own, so
+    // that each frame copies them rather than resamples, and marks the views
+    // of its tree that draw to be drawn again. 0 is the screen's scale.
+    static void setContentsScale(CGFloat scale);
+    static CGFloat contentsScale();
 
     // Hit testing and coordinates.
     virtual std::shared_ptr<UIView> hitTest(CGPoint point, const std::shared_ptr<UIEvent>& event);
