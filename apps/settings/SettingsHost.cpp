@@ -1,5 +1,6 @@
 #include "apps/settings/SettingsHost.h"
 
+#include "apps/settings/SettingsFinger.h"
 #include "platform/corefoundation/PropertyListFile.h"
 #include "platform/device/DeviceRoot.h"
 #include "platform/foundation/NSRunLoop.h"
@@ -19,6 +20,7 @@
 #include "platform/uikit/UIDevice.h"
 #include "platform/uikit/UINavigationItem.h"
 #include "platform/uikit/UIScreen.h"
+#include "platform/uikit/UIScrollView.h"
 #include "platform/uikit/UIWindow.h"
 
 #include <algorithm>
@@ -92,6 +94,16 @@ Json rowJson(PSListController& list, const std::shared_ptr<PSSpecifier>& specifi
             row.set("stored", cell->storedValue().has_value());
             row.set("text", cell->valueText());
         }
+        // Where the row is on the screen now, under the bar and scrolled
+        // with the list: where a finger finds it.
+        if (cell->superview() && list.table()) {
+            CGRect frame = cell->frame();
+            CGPoint offset = list.table()->contentOffset();
+            row.set("frame",
+                    ViewDump::dumpRect(frame.origin.x - offset.x,
+                                       frame.origin.y - offset.y + PSRootController::kBarHeight,
+                                       frame.size.width, frame.size.height));
+        }
         if (specifier->cellType() == PSCellType::ListItem)
             row.set("checked", cell->isChecked());
         if (!cell->message().empty())
@@ -115,7 +127,7 @@ Json rowJson(PSListController& list, const std::shared_ptr<PSSpecifier>& specifi
 
 SettingsHost::SettingsHost(Options options)
     : m_options(std::move(options)), m_clock(makeClock(m_options.clock)),
-      m_profile(UIDeviceProfile::iPhone7Plus()) {
+      m_profile(UIDeviceProfile::iPhone7Plus()), m_finger(std::make_unique<SettingsFinger>(*this)) {
     if (!m_options.root.empty())
         DeviceRoot::set(m_options.root);
     NSRunLoop::mainRunLoop().setClock(m_clock);
@@ -282,6 +294,10 @@ Json SettingsHost::dump() {
                 rows.push(rowJson(*list, specifier));
         }
         pane.set("rows", std::move(rows));
+        if (auto list = topList(); list && list->table()) {
+            pane.set("scrollOffset", list->table()->contentOffset().y);
+            pane.set("contentHeight", list->contentHeight());
+        }
     }
     json.set("pane", std::move(pane));
 
@@ -296,6 +312,11 @@ Json SettingsHost::dump() {
         alertJson.set("buttons", std::move(buttons));
         alertJson.set("cancelButtonIndex", alert->cancelButtonIndex());
         alertJson.set("tag", alert->tag());
+        // Laid out as the window shows it, for a finger to find its buttons.
+        alert->layoutInScreen(UIScreen::mainScreen()->bounds());
+        CGRect frame = alert->frame();
+        alertJson.set("frame", ViewDump::dumpRect(frame.origin.x, frame.origin.y, frame.size.width,
+                                                  frame.size.height));
         auto delegate = alert->delegate();
         alertJson.set("delegate", delegate ? Json(delegate->className()) : Json());
     }

@@ -11,6 +11,7 @@
 #include <vector>
 
 class Clock;
+class SettingsFinger;
 class MFMailComposeViewController;
 class PSListController;
 class PSRootController;
@@ -46,14 +47,23 @@ public:
     std::shared_ptr<UIWindow> window() const { return m_window; }
     std::shared_ptr<PSViewController> topController() const;
     std::shared_ptr<PSListController> topList() const;
+    std::shared_ptr<PSRootController> rootController() const { return m_root; }
+    // The one finger on the screen, for the window's mouse and the
+    // scenario's touches alike.
+    SettingsFinger& finger() { return *m_finger; }
     Json dump();
     bool writeSnapshot(const std::string& path, bool fullContent);
 
-private:
+    // Puts what the app shows now into the window: the bar, the top pane
+    // and whatever is presented over it.
     void refreshWindow();
+    // Why a tap cannot reach the pane now (an alert or the composer covers
+    // it), or nothing when it can. Boots the app first.
+    std::optional<std::string> requireInteractive();
+
+private:
     // The composer the top pane presents, remembered for the dump.
     void noticePresentedComposer();
-    std::optional<std::string> requireInteractive();
     std::shared_ptr<PSListController> makeEntriesList();
 
     Options m_options;
@@ -63,4 +73,5 @@ private:
     std::shared_ptr<PSRootController> m_root;
     std::shared_ptr<UIWindow> m_window;
     std::vector<std::shared_ptr<MFMailComposeViewController>> m_composers;
+    std::unique_ptr<SettingsFinger> m_finger;
 };

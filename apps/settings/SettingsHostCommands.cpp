@@ -1,4 +1,5 @@
 #include "apps/common/PreferenceCommands.h"
+#include "apps/settings/SettingsFinger.h"
 #include "apps/settings/SettingsHost.h"
 #include "platform/corefoundation/CFPreferences.h"
 #include "platform/foundation/NSRunLoop.h"
@@ -20,6 +21,19 @@
 #include <set>
 
 namespace {
+
+// A scenario's tap lasts as long as a person's; a drag moves the finger at
+// the display's rate.
+constexpr double kTapDuration = 0.05;
+constexpr double kTouchSampleInterval = 1.0 / 60.0;
+
+std::optional<CGPoint> pointArgument(const Scenario::Line& line, size_t first) {
+    auto x = parseScenarioNumber(line.arguments[first]);
+    auto y = parseScenarioNumber(line.arguments[first + 1]);
+    if (!x || !y || !std::isfinite(*x) || !std::isfinite(*y))
+        return std::nullopt;
+    return CGPoint{*x, *y};
+}
 
 std::optional<MFMailComposeResult> mailResultNamed(const std::string& name) {
     if (name == "cancelled")
@@ -177,6 +191,65 @@ void SettingsHost::registerCommands(Scenario& scenario) {
              }
              loop.runUntilIdle();
              refreshWindow();
+             return std::nullopt;
+         }});
+
+    // The finger, as on the glass: down, move and up, or a whole tap or drag.
+    scenario.addCommand("down", {"down X Y", 2, 2, [this](const Line& line) -> Result {
+                                     auto point = pointArgument(line, 0);
+                                     if (!point)
+                                         return "bad coordinates";
+                                     boot();
+                                     m_finger->down(*point);
+                                     return std::nullopt;
+                                 }});
+    scenario.addCommand("move", {"move X Y", 2, 2, [this](const Line& line) -> Result {
+                                     auto point = pointArgument(line, 0);
+                                     if (!point)
+                                         return "bad coordinates";
+                                     if (!m_finger->isDown())
+                                         return "no finger is down";
+                                     m_finger->move(*point);
+                                     return std::nullopt;
+                                 }});
+    scenario.addCommand("up", {"up X Y", 2, 2, [this](const Line& line) -> Result {
+                                   auto point = pointArgument(line, 0);
+                                   if (!point)
+                                       return "bad coordinates";
+                                   if (!m_finger->isDown())
+                                       return "no finger is down";
+                                   m_finger->up(*point);
+                                   return std::nullopt;
+                               }});
+    scenario.addCommand("tap", {"tap X Y", 2, 2, [this, &loop](const Line& line) -> Result {
+                                    auto point = pointArgument(line, 0);
+                                    if (!point)
+                                        return "bad coordinates";
+                                    boot();
+                                    m_finger->down(*point);
+                                    loop.runFor(kTapDuration);
+                                    m_finger->up(*point);
+                                    return std::nullopt;
+                                }});
+    scenario.addCommand(
+        "drag",
+        {"drag X1 Y1 X2 Y2 SECONDS", 5, 5, [this, &loop](const Line& line) -> Result {
+             auto from = pointArgument(line, 0);
+             auto to = pointArgument(line, 2);
+             auto seconds = parseScenarioDuration(line.arguments[4]);
+             if (!from || !to)
+                 return "bad coordinates";
+             if (!seconds)
+                 return "bad duration '" + line.arguments[4] + "'";
+             boot();
+             int steps = std::max(1, static_cast<int>(std::ceil(*seconds / kTouchSampleInterval)));
+             m_finger->down(*from);
+             for (int i = 1; i <= steps; ++i) {
+                 loop.runFor(*seconds / steps);
+                 double t = static_cast<double>(i) / steps;
+                 m_finger->move({from->x + (to->x - from->x) * t, from->y + (to->y - from->y) * t});
+             }
+             m_finger->up(*to);
              return std::nullopt;
          }});
 

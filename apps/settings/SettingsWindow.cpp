@@ -1,6 +1,7 @@
 #include "apps/settings/SettingsWindow.h"
 
 #include "apps/common/WindowSession.h"
+#include "apps/settings/SettingsFinger.h"
 #include "apps/settings/SettingsHost.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/uikit/UIWindow.h"
@@ -11,22 +12,16 @@ int runSettingsWindow(SettingsHost& host, Scenario& scenario, const std::string&
         activatorKeys.push_back(defaultActivatorKey());
     WindowSessionOptions options{"settings", "Rotix settings", scenarioPath,
                                  std::move(activatorKeys)};
+    // The mouse is the finger the scenario's touches are.
     LiveWindow::Host windowHost{[&host] { return std::static_pointer_cast<UIView>(host.window()); },
                                 [&host](LiveWindow::FingerPhase phase, CGPoint point) {
-                                    auto window = host.window();
-                                    if (!window)
-                                        return;
-                                    // The same finger a scenario's touch would be: the window hit
-                                    // tests it and hands it to recognisers and views.
+                                    SettingsFinger& finger = host.finger();
                                     if (phase == LiveWindow::FingerPhase::Down)
-                                        window->touchDown(point);
-                                    else if (!window->hasActiveTouch())
-                                        return;
+                                        finger.down(point);
                                     else if (phase == LiveWindow::FingerPhase::Move)
-                                        window->touchMove(point);
+                                        finger.move(point);
                                     else
-                                        window->touchUp(point);
-                                    NSRunLoop::mainRunLoop().runUntilIdle();
+                                        finger.up(point);
                                 }};
     return runWindowSession(
         scenario, options, [&host] { host.boot(); }, std::move(windowHost));

@@ -74,6 +74,22 @@ bool PSRootController::pressRightBarButton() {
     return true;
 }
 
+std::optional<PSRootController::BarButton> PSRootController::barButtonAt(CGPoint point) const {
+    // The same places makeBar puts the buttons' titles, with the whole
+    // height of the bar below the status line to aim at.
+    CGFloat width = UIScreen::mainScreen()->bounds().size.width;
+    if (point.y < kStatusBarHeight || point.y >= kBarHeight || point.x < 0 || point.x >= width)
+        return std::nullopt;
+    auto top = topController();
+    if (!top)
+        return std::nullopt;
+    if (m_controllers.size() > 1 && point.x < 116)
+        return BarButton::Back;
+    if (top->navigationItem()->rightBarButtonItem() && point.x >= width - 108)
+        return BarButton::Right;
+    return std::nullopt;
+}
+
 std::shared_ptr<UIView> PSRootController::makeBar(CGFloat width) const {
     auto bar = UIView::create({{0, 0}, {width, kBarHeight}});
     bar->setBackgroundColor(kBarBackground);

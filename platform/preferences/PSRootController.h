@@ -3,6 +3,7 @@
 #include "platform/uikit/UIViewController.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class PSViewController;
@@ -27,6 +28,10 @@ public:
 
     // A tap on the bar's right button, if the top pane has one.
     bool pressRightBarButton();
+
+    enum class BarButton { Back, Right };
+    // The bar's button under a point of the screen, if it shows one there.
+    std::optional<BarButton> barButtonAt(CGPoint point) const;
 
     void loadView() override;
     // Puts the bar and the top pane's view into the root view again.

@@ -6,6 +6,7 @@
 #include "platform/uikit/UILabel.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -97,6 +98,7 @@ CGFloat PSTableCell::height() const {
 void PSTableCell::rebuild() {
     while (!subviews().empty())
         subviews().back()->removeFromSuperview();
+    m_trackStart = m_trackEnd = m_knobX = 0;
     setFrame({frame().origin, {m_width, height()}});
     setBackgroundColor(UIColor::whiteColor());
 
@@ -211,12 +213,15 @@ void PSTableCell::addSlider(CGFloat titleWidth) {
     CGFloat trackEnd = right - kSliderValueWidth - 8 - kSliderKnob / 2;
     if (trackEnd <= trackX)
         return;
+    m_trackStart = trackX;
+    m_trackEnd = trackEnd;
     auto [low, high] = PSRowInput::range(specifier);
     double value = low;
     if (auto shown = shownValue(); shown && (shown->isNumber() || shown->string()))
         value = std::clamp(shown->doubleValue(), low, high);
     double fraction = high > low ? (value - low) / (high - low) : 0;
     CGFloat knobX = trackX + (trackEnd - trackX) * fraction;
+    m_knobX = knobX;
     auto filled = UIView::create({{trackX, kRowHeight / 2 - 1}, {knobX - trackX, 2}});
     filled->setBackgroundColor(kSystemBlue);
     addSubview(filled);
@@ -229,4 +234,26 @@ void PSTableCell::addSlider(CGFloat titleWidth) {
         UIColor::whiteColor());
     knob->layer()->setBorderWidth(0.5);
     knob->layer()->setBorderColor(UIColor::colorWithWhite(0.75, 1));
+}
+
+std::optional<double> PSTableCell::sliderValueAtX(CGFloat x) const {
+    if (m_specifier->cellType() != PSCellType::Slider || !(m_trackEnd > m_trackStart) ||
+        !std::isfinite(x))
+        return std::nullopt;
+    auto [low, high] = PSRowInput::range(*m_specifier);
+    double fraction = std::clamp((x - m_trackStart) / (m_trackEnd - m_trackStart), 0.0, 1.0);
+    double value = low + (high - low) * fraction;
+    // A range of whole numbers (a size in points) takes whole steps; a
+    // fractional one a hundredth of its span.
+    if (high - low >= 10 && std::floor(low) == low && std::floor(high) == high)
+        return std::clamp(std::round(value), low, high);
+    double step = (high - low) / 100;
+    return step > 0 ? std::clamp(low + std::round((value - low) / step) * step, low, high) : low;
+}
+
+bool PSTableCell::isOnSliderKnob(CGFloat x) const {
+    // A knob is small under a finger: a little more than its own width counts.
+    constexpr CGFloat kReach = kSliderKnob / 2 + 10;
+    return m_specifier->cellType() == PSCellType::Slider && m_trackEnd > m_trackStart &&
+           std::abs(x - m_knobX) <= kReach;
 }

@@ -43,6 +43,14 @@ public:
 
     CGFloat height() const;
 
+    // For a slider row: the value a finger at x (in the cell's points) sets,
+    // along the track and within the row's range, in whole steps where the
+    // range is in whole numbers; nothing for other rows.
+    std::optional<double> sliderValueAtX(CGFloat x) const;
+    // Whether x is on a slider row's knob, or near enough to pick it up; a
+    // finger elsewhere on the row leaves the value alone (and may scroll).
+    bool isOnSliderKnob(CGFloat x) const;
+
     std::string_view className() const override { return "PSTableCell"; }
 
 protected:
@@ -58,6 +66,10 @@ private:
     std::optional<CFPropertyList> m_stored;
     CGFloat m_width;
     bool m_checked = false;
+    // Where a slider row's knob runs, when it has room to.
+    CGFloat m_trackStart = 0;
+    CGFloat m_trackEnd = 0;
+    CGFloat m_knobX = 0;
     std::string m_message;
     std::vector<std::string> m_messageLines;
 };

@@ -108,6 +108,7 @@ void UIAlertView::dismissAllForTesting() {
 void UIAlertView::layoutInScreen(CGRect screen) {
     while (!subviews().empty())
         subviews().back()->removeFromSuperview();
+    m_buttonFrames.assign(m_buttons.size(), CGRectZero);
     setBackgroundColor(UIColor::colorWithWhite(0.97, 1));
     layer()->setCornerRadius(13);
     setClipsToBounds(true);
@@ -147,6 +148,7 @@ void UIAlertView::layoutInScreen(CGRect screen) {
         auto label = makeLabel(m_buttons[static_cast<size_t>(index)], font, frame, kSystemBlue);
         label->setTag(index);
         addSubview(label);
+        m_buttonFrames[static_cast<size_t>(index)] = frame;
     };
     if (m_buttons.size() == 2) {
         separator({{0, y}, {kWidth, 0.5}});
@@ -164,4 +166,12 @@ void UIAlertView::layoutInScreen(CGRect screen) {
     setFrame({{screen.origin.x + (screen.size.width - kWidth) / 2,
                screen.origin.y + (screen.size.height - y) / 2},
               {kWidth, y}});
+}
+
+std::optional<long> UIAlertView::buttonIndexAtPoint(CGPoint point) const {
+    for (size_t index = 0; index < m_buttonFrames.size(); ++index) {
+        if (CGRectContainsPoint(m_buttonFrames[index], point))
+            return static_cast<long>(index);
+    }
+    return std::nullopt;
 }

@@ -50,6 +50,9 @@ public:
     // Sizes the alert and places it in the middle of the screen's bounds, with
     // its texts and buttons as subviews, ready to be drawn over the screen.
     void layoutInScreen(CGRect screen);
+    // The button under a point in the alert's own coordinates, as last laid
+    // out; nothing between or outside them.
+    std::optional<long> buttonIndexAtPoint(CGPoint point) const;
 
     std::string_view className() const override { return "UIAlertView"; }
 
@@ -66,4 +69,5 @@ private:
     WeakId m_delegate;
     std::vector<std::string> m_buttons;
     long m_cancelButtonIndex = -1;
+    std::vector<CGRect> m_buttonFrames;
 };

@@ -482,6 +482,28 @@ TEST_F(Window, TheSettingsAppOpensItsPanesInAWindowToo) {
         }
     }
     EXPECT_TRUE(drawn);
+
+    // A click on a row opens its pane, as a tap does; the window's own size
+    // tells where the row is.
+    const Json* labels = nullptr;
+    for (const auto& row : (*dump)["pane"]["rows"].asArray()) {
+        if (row["title"].asString() == "Labels")
+            labels = &row;
+    }
+    ASSERT_NE(labels, nullptr);
+    const Json& frame = (*labels)["frame"];
+    double scale = std::min(geometry->width / 414.0, geometry->height / 736.0);
+    double originX = std::floor((geometry->width - 414 * scale) / 2);
+    double originY = std::floor((geometry->height - 736 * scale) / 2);
+    std::string x = std::to_string(int(originX + (frame[0].asNumber() + 100) * scale));
+    std::string y =
+        std::to_string(int(originY + (frame[1].asNumber() + frame[3].asNumber() / 2) * scale));
+    ASSERT_TRUE(runTool({"xdotool", "mousemove", "--window", geometry->window, x, y, "click", "1"},
+                        display()));
+    EXPECT_TRUE(host.waitFor(
+        [](const Json& dump) { return dump["pane"]["title"].asString() == "Labels"; }, 10s))
+        << host.standardError();
+
     ASSERT_TRUE(pressEscape(*geometry, &host));
     EXPECT_EQ(host.finish(), 0) << host.standardError();
 }

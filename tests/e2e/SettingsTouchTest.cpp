@@ -1,0 +1,207 @@
+// The Settings app under a finger: what the window's mouse does, driven by
+// the scenario's touches and read back from the dumps.
+
+#include "platform/corefoundation/PropertyListFile.h"
+#include "support/HostRun.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+#ifdef ROTIX_SETTINGS_PATH
+
+namespace {
+
+// A point of the screen, for a scenario line.
+struct Spot {
+    double x = 0;
+    double y = 0;
+};
+
+std::string at(Spot spot) {
+    std::ostringstream text;
+    text << spot.x << " " << spot.y;
+    return text.str();
+}
+
+class SettingsTouch : public ::testing::Test {
+protected:
+    HostRun host{ROTIX_SETTINGS_PATH};
+
+    // Runs the lines and dumps after them; the run must succeed.
+    Json run(const std::string& scenario) {
+        int status = host.run(scenario + "\ndump out.json\n");
+        EXPECT_EQ(status, 0) << host.standardError();
+        return host.readJson("out.json").value_or(Json());
+    }
+
+    static const Json* row(const Json& dump, const std::string& keyOrTitle) {
+        for (const auto& entry : dump["pane"]["rows"].asArray()) {
+            if (entry["key"].asString() == keyOrTitle ||
+                (entry["key"].isNull() && entry["title"].asString() == keyOrTitle))
+                return &entry;
+        }
+        return nullptr;
+    }
+
+    // A place on the row: across its width by the fraction, in its middle.
+    static Spot on(const Json& dump, const std::string& keyOrTitle, double across = 0.25) {
+        const Json* found = row(dump, keyOrTitle);
+        EXPECT_NE(found, nullptr) << keyOrTitle;
+        if (!found)
+            return {};
+        const Json& frame = (*found)["frame"];
+        return {frame[0].asNumber() + frame[2].asNumber() * across,
+                frame[1].asNumber() + frame[3].asNumber() / 2};
+    }
+
+    std::optional<CFPropertyList> stored(const std::string& key) const {
+        auto contents = PropertyListFile::read(
+            host.root() / "var/mobile/Library/Preferences/com.varlo.rotixsettings.plist");
+        const CFDictionary* dictionary = contents.value ? contents.value->dictionary() : nullptr;
+        const CFPropertyList* value = CFDictionaryGetValue(dictionary, key);
+        return value ? std::optional<CFPropertyList>(*value) : std::nullopt;
+    }
+};
+
+// The kill command of a respring does nothing in these runs.
+const std::string kSafe = "spawn-redirect /usr/bin/killall /bin/true\n";
+// The bar's buttons: back at the left, the right button at the right.
+const Spot kBack{40, 42};
+const Spot kRightButton{380, 42};
+
+TEST_F(SettingsTouch, TapsOpenPanesFlipSwitchesAndGoBack) {
+    Json root = run("");
+    Spot labels = on(root, "Labels");
+
+    Json opened = run("tap " + at(labels));
+    ASSERT_EQ(opened["pane"]["title"].asString(), "Labels");
+    // The switch flips wherever on its row the tap lands, and is written.
+    Spot customHeight = on(opened, "titleb", 0.9);
+    Json flipped = run("tap " + at(labels) + "\ntap " + at(customHeight));
+    EXPECT_TRUE((*row(flipped, "titleb"))["value"].asBool());
+    ASSERT_TRUE(stored("titleb"));
+    EXPECT_TRUE(stored("titleb")->isBooleanTrue());
+
+    Json back = run("tap " + at(labels) + "\ntap " + at(kBack));
+    EXPECT_EQ(back["pane"]["title"].asString(), "Rotix");
+    // A tap on the bar where no button is does nothing.
+    Json title = run("tap 207 42");
+    EXPECT_EQ(title["pane"]["title"].asString(), "Rotix");
+    EXPECT_TRUE(title["alert"].isNull());
+}
+
+TEST_F(SettingsTouch, TheRespringAlertIsAnsweredByItsButtons) {
+    Json asked = run(kSafe + "tap " + at(kRightButton));
+    ASSERT_EQ(asked["alert"]["title"].asString(), "Respring");
+    // While the alert is up, the rows under it take no tap.
+    Json root = run("");
+    Json covered = run(kSafe + "tap " + at(kRightButton) + "\ntap " + at(on(root, "Labels")));
+    EXPECT_EQ(covered["pane"]["title"].asString(), "Rotix");
+    EXPECT_FALSE(covered["alert"].isNull());
+
+    // Two buttons side by side at the alert's foot: No, then Yes.
+    const Json& frame = asked["alert"]["frame"];
+    double bottom = frame[1].asNumber() + frame[3].asNumber() - 10;
+    Spot no{frame[0].asNumber() + frame[2].asNumber() / 4, bottom};
+    Spot yes{frame[0].asNumber() + frame[2].asNumber() * 3 / 4, bottom};
+    // Above the buttons, on the message, nothing happens.
+    Json message =
+        run(kSafe + "tap " + at(kRightButton) + "\ntap " + at({no.x, frame[1].asNumber() + 20}));
+    EXPECT_FALSE(message["alert"].isNull());
+
+    Json answeredNo = run(kSafe + "tap " + at(kRightButton) + "\ntap " + at(no));
+    EXPECT_TRUE(answeredNo["alert"].isNull());
+    EXPECT_EQ(answeredNo["spawned"].size(), 0u) << "No spawns nothing";
+    Json answeredYes = run(kSafe + "tap " + at(kRightButton) + "\ntap " + at(yes));
+    EXPECT_TRUE(answeredYes["alert"].isNull());
+    EXPECT_EQ(answeredYes["spawned"].size(), 1u) << "Yes resprings";
+    // Down on one button and up on the other answers nothing.
+    Json slid = run(kSafe + "tap " + at(kRightButton) + "\ndown " + at(no) + "\nmove " + at(yes) +
+                    "\nup " + at(yes));
+    EXPECT_FALSE(slid["alert"].isNull());
+}
+
+TEST_F(SettingsTouch, AKnobFollowsTheFingerAndATrackDragScrolls) {
+    Json root = run("");
+    std::string open = "tap " + at(on(root, "Labels")) + "\n";
+    Json labels = run(open);
+    const Json* size = row(labels, "titlefontv");
+    ASSERT_NE(size, nullptr);
+    double low = (*size)["min"].asNumber(), high = (*size)["max"].asNumber();
+    double start = (*size)["value"].asNumber();
+    ASSERT_LT(low, high);
+
+    const Json& frame = (*size)["frame"];
+    double y = frame[1].asNumber() + frame[3].asNumber() / 2;
+
+    // Down on the track far from the knob (in the middle of the range), then
+    // up the screen: the list scrolls and the value stays.
+    Json scrolled =
+        run(open + "drag 300 " + std::to_string(y) + " 300 " + std::to_string(y - 150) + " 0.3");
+    EXPECT_EQ((*row(scrolled, "titlefontv"))["value"].asNumber(), start);
+    EXPECT_EQ(scrolled["pane"]["scrollOffset"].asNumber(), 150);
+    // Rows move up with the list.
+    EXPECT_EQ((*row(scrolled, "titlefontv"))["frame"][1].asNumber(), frame[1].asNumber() - 150);
+
+    // Find the knob by trying along the row; a drag from it to the far right
+    // sets the top of the range, in whole points.
+    bool moved = false;
+    for (double x = 60; x < 380 && !moved; x += 10) {
+        Json after = run(open + "drag " + std::to_string(x) + " " + std::to_string(y) + " 414 " +
+                         std::to_string(y) + " 0.2");
+        double value = (*row(after, "titlefontv"))["value"].asNumber();
+        if (value != start) {
+            moved = true;
+            EXPECT_EQ(value, high);
+            ASSERT_TRUE(stored("titlefontv"));
+            EXPECT_EQ(stored("titlefontv")->doubleValue(), high);
+            EXPECT_EQ(after["pane"]["scrollOffset"].asNumber(), 0);
+        }
+    }
+    EXPECT_TRUE(moved) << "no place on the row picked the knob up";
+}
+
+TEST_F(SettingsTouch, ScrollingStopsAtBothEndsAndADragIsNoTap) {
+    Json root = run("");
+    std::string open = "tap " + at(on(root, "Labels")) + "\n";
+    Json labels = run(open);
+    double content = labels["pane"]["contentHeight"].asNumber();
+    double visible = 736 - 64;
+    ASSERT_GT(content, visible);
+
+    Json pulledDown = run(open + "drag 200 300 200 600 0.2");
+    EXPECT_EQ(pulledDown["pane"]["scrollOffset"].asNumber(), 0);
+    Json pushedUp = run(open + "drag 200 700 200 100 0.2\ndrag 200 700 200 100 0.2\n"
+                               "drag 200 700 200 100 0.2\ndrag 200 700 200 100 0.2");
+    EXPECT_DOUBLE_EQ(pushedUp["pane"]["scrollOffset"].asNumber(), content - visible);
+
+    // A drag that starts on a switch scrolls and does not flip it; neither
+    // does a tap that wanders off before it lifts.
+    Spot customSize = on(labels, "titlefont", 0.9);
+    Json dragged = run(open + "drag " + at(customSize) + " " + std::to_string(customSize.x) + " " +
+                       std::to_string(customSize.y - 40) + " 0.2");
+    EXPECT_FALSE((*row(dragged, "titlefont"))["value"].asBool());
+    Json wandered =
+        run(open + "down " + at(customSize) + "\nmove " + std::to_string(customSize.x - 30) + " " +
+            std::to_string(customSize.y) + "\nup " + std::to_string(customSize.x - 30) + " " +
+            std::to_string(customSize.y));
+    EXPECT_FALSE((*row(wandered, "titlefont"))["value"].asBool());
+    EXPECT_FALSE(stored("titlefont"));
+}
+
+TEST_F(SettingsTouch, BadTouchesAreRefused) {
+    EXPECT_NE(host.run("move 10 10\n"), 0);
+    EXPECT_NE(host.standardError().find("no finger is down"), std::string::npos);
+    EXPECT_NE(host.run("up 10 10\n"), 0);
+    EXPECT_NE(host.run("tap ten 10\n"), 0);
+    EXPECT_NE(host.standardError().find("bad coordinates"), std::string::npos);
+    EXPECT_NE(host.run("tap nan 10\n"), 0);
+    EXPECT_NE(host.run("drag 0 0 10 10 soon\n"), 0);
+    // Far off the screen a tap reaches nothing and does no harm.
+    Json dump = run("tap -5000 99999\ntap 1e300 1e300");
+    EXPECT_EQ(dump["pane"]["title"].asString(), "Rotix");
+}
+
+} // namespace
+
+#endif
