@@ -238,6 +238,8 @@ bool LiveWindow::pumpEvents() {
         any = true;
     }
     sendPendingMove();
+    if (any)
+        syncTextInput();
     return any;
 }
 
@@ -293,7 +295,22 @@ void LiveWindow::handle(const SDL_Event& event) {
         if (auto point = screenPoint(event.button.x, event.button.y, true); point && m_host.finger)
             m_host.finger(FingerPhase::Up, *point);
         break;
+    case SDL_TEXTINPUT:
+        if (hostWantsText() && m_host.text)
+            m_host.text(event.text.text);
+        break;
     case SDL_KEYDOWN: {
+        if (hostWantsText()) {
+            // Backspace repeats while held, as on any keyboard.
+            SDL_Keycode key = event.key.keysym.sym;
+            const char* name = key == SDLK_RETURN || key == SDLK_KP_ENTER ? "return"
+                               : key == SDLK_ESCAPE                       ? "escape"
+                               : key == SDLK_BACKSPACE                    ? "backspace"
+                                                                          : nullptr;
+            if (name && m_host.editingKey && (!event.key.repeat || key == SDLK_BACKSPACE))
+                m_host.editingKey(name);
+            break;
+        }
         if (event.key.repeat)
             break;
         if (event.key.keysym.sym == SDLK_ESCAPE) {
@@ -316,6 +333,17 @@ void LiveWindow::handle(const SDL_Event& event) {
     default:
         break;
     }
+}
+
+void LiveWindow::syncTextInput() {
+    bool wanted = hostWantsText();
+    if (wanted == m_textInput)
+        return;
+    m_textInput = wanted;
+    if (wanted)
+        SDL_StartTextInput();
+    else
+        SDL_StopTextInput();
 }
 
 void LiveWindow::closeWindow() {

@@ -37,6 +37,13 @@ public:
         // Delivers the finger in screen points, the way the host's touch
         // commands do.
         std::function<void(FingerPhase, CGPoint)> finger;
+        // For a host with a text field: whether it is being typed into now.
+        // While it is, typed characters go to text and Return, Escape and
+        // Backspace to editingKey (as "return", "escape", "backspace"); Escape
+        // ends the typing rather than the window, and Activator keys type.
+        std::function<bool()> wantsText;
+        std::function<void(const std::string&)> text;
+        std::function<void(const std::string&)> editingKey;
     };
 
     // Opens the window at a size that fits the display; nothing, with the
@@ -69,6 +76,9 @@ private:
     void handle(const SDL_Event& event);
     void sendPendingMove();
     void closeWindow();
+    bool hostWantsText() const { return m_host.wantsText && m_host.wantsText(); }
+    // Turns the system's text input on while the host wants text.
+    void syncTextInput();
 
     bool resizeBuffer();
     // Draws what changed; true when a frame went to the screen.
@@ -96,6 +106,7 @@ private:
     long m_frames = 0;
     bool m_closed = false;
 
+    bool m_textInput = false;
     bool m_fingerDown = false;
     std::optional<CGPoint> m_pendingMove;
 

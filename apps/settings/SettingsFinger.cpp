@@ -1,6 +1,7 @@
 #include "apps/settings/SettingsFinger.h"
 
 #include "apps/settings/SettingsHost.h"
+#include "apps/settings/SettingsKeyboard.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/preferences/PSListController.h"
 #include "platform/preferences/PSRootController.h"
@@ -41,6 +42,11 @@ bool farFrom(CGPoint a, CGPoint b) {
 void SettingsFinger::down(CGPoint point) {
     if (m_down)
         up(m_start);
+    // Touching anything else keeps what was typed, as leaving a field does.
+    if (m_host.keyboard().isEditing()) {
+        m_host.keyboard().commit();
+        settle();
+    }
     m_down = true;
     m_moved = false;
     m_start = point;
@@ -124,8 +130,11 @@ void SettingsFinger::up(CGPoint point) {
         break;
     }
     case Target::Row:
-        if (auto list = m_host.topList(); list && m_row)
-            list->selectSpecifier(m_row);
+        if (auto list = m_host.topList(); list && m_row) {
+            // A text row takes typing; the others act at once.
+            if (!m_host.keyboard().begin(list, m_row))
+                list->selectSpecifier(m_row);
+        }
         break;
     case Target::Slider:
     case Target::None:

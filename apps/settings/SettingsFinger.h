@@ -10,7 +10,7 @@ class SettingsHost;
 
 // One finger on the Settings screen, doing what a person means by it. A tap
 // on a row selects it (a switch flips, a link opens its pane, a button sends
-// its action), on the bar's back or right button presses it, on an alert's
+// its action, a text row takes typing), on the bar's back or right button presses it, on an alert's
 // button answers the alert. A finger put down on a slider's knob moves the
 // value with it. Any other drag over the list scrolls it, and is no tap.
 // While the mail composer covers the pane nothing under it takes a touch.

@@ -1,6 +1,7 @@
 #include "apps/settings/SettingsHost.h"
 
 #include "apps/settings/SettingsFinger.h"
+#include "apps/settings/SettingsKeyboard.h"
 #include "platform/corefoundation/PropertyListFile.h"
 #include "platform/device/DeviceRoot.h"
 #include "platform/foundation/NSRunLoop.h"
@@ -25,6 +26,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iostream>
 #include <set>
 
 namespace {
@@ -127,7 +129,8 @@ Json rowJson(PSListController& list, const std::shared_ptr<PSSpecifier>& specifi
 
 SettingsHost::SettingsHost(Options options)
     : m_options(std::move(options)), m_clock(makeClock(m_options.clock)),
-      m_profile(UIDeviceProfile::iPhone7Plus()), m_finger(std::make_unique<SettingsFinger>(*this)) {
+      m_profile(UIDeviceProfile::iPhone7Plus()), m_finger(std::make_unique<SettingsFinger>(*this)),
+      m_keyboard(std::make_unique<SettingsKeyboard>()) {
     if (!m_options.root.empty())
         DeviceRoot::set(m_options.root);
     NSRunLoop::mainRunLoop().setClock(m_clock);
@@ -197,6 +200,19 @@ void SettingsHost::boot() {
 
 std::shared_ptr<PSViewController> SettingsHost::topController() const {
     return m_root ? m_root->topController() : nullptr;
+}
+
+void SettingsHost::pressEditingKey(const std::string& key) {
+    if (key == "return") {
+        if (auto refusal = m_keyboard->commit())
+            std::cerr << "settings: the row refused: " << *refusal << "\n";
+    } else if (key == "escape") {
+        m_keyboard->cancel();
+    } else if (key == "backspace") {
+        m_keyboard->deleteBackward();
+    }
+    NSRunLoop::mainRunLoop().runUntilIdle();
+    refreshWindow();
 }
 
 std::shared_ptr<PSListController> SettingsHost::topList() const {
@@ -294,6 +310,13 @@ Json SettingsHost::dump() {
                 rows.push(rowJson(*list, specifier));
         }
         pane.set("rows", std::move(rows));
+        Json editing;
+        if (m_keyboard->isEditing()) {
+            editing = Json::object();
+            editing.set("key", m_keyboard->row()->key().value_or(""));
+            editing.set("text", m_keyboard->text());
+        }
+        pane.set("editing", std::move(editing));
         if (auto list = topList(); list && list->table()) {
             pane.set("scrollOffset", list->table()->contentOffset().y);
             pane.set("contentHeight", list->contentHeight());

@@ -12,6 +12,7 @@
 
 class Clock;
 class SettingsFinger;
+class SettingsKeyboard;
 class MFMailComposeViewController;
 class PSListController;
 class PSRootController;
@@ -51,6 +52,11 @@ public:
     // The one finger on the screen, for the window's mouse and the
     // scenario's touches alike.
     SettingsFinger& finger() { return *m_finger; }
+    // Typing into the text row a tap chose.
+    SettingsKeyboard& keyboard() { return *m_keyboard; }
+    // "return" keeps what was typed, "escape" gives it up, "backspace" takes
+    // a character off; a refusal is the row's answer, shown under it.
+    void pressEditingKey(const std::string& key);
     Json dump();
     bool writeSnapshot(const std::string& path, bool fullContent);
 
@@ -74,4 +80,5 @@ private:
     std::shared_ptr<UIWindow> m_window;
     std::vector<std::shared_ptr<MFMailComposeViewController>> m_composers;
     std::unique_ptr<SettingsFinger> m_finger;
+    std::unique_ptr<SettingsKeyboard> m_keyboard;
 };

@@ -1,6 +1,7 @@
 #include "apps/common/PreferenceCommands.h"
 #include "apps/settings/SettingsFinger.h"
 #include "apps/settings/SettingsHost.h"
+#include "apps/settings/SettingsKeyboard.h"
 #include "platform/corefoundation/CFPreferences.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/messageui/MFMailComposeViewController.h"
@@ -252,6 +253,30 @@ void SettingsHost::registerCommands(Scenario& scenario) {
              m_finger->up(*to);
              return std::nullopt;
          }});
+
+    // Typing into the text row a tap chose.
+    scenario.addCommand("type", {"type TEXT...", 1, 64, [this](const Line& line) -> Result {
+                                     if (!m_keyboard->isEditing())
+                                         return "no text row is being typed into; tap one first";
+                                     std::string text;
+                                     for (const auto& word : line.arguments)
+                                         text += (text.empty() ? "" : " ") + word;
+                                     m_keyboard->type(text);
+                                     refreshWindow();
+                                     return std::nullopt;
+                                 }});
+    scenario.addCommand(
+        "key", {"key return|escape|backspace", 1, 1, [this, &loop](const Line& line) -> Result {
+                    const std::string& key = line.arguments[0];
+                    if (key != "return" && key != "escape" && key != "backspace")
+                        return "the keys are return, escape and backspace";
+                    if (!m_keyboard->isEditing())
+                        return "no text row is being typed into; tap one first";
+                    pressEditingKey(key);
+                    loop.runUntilIdle();
+                    refreshWindow();
+                    return std::nullopt;
+                }});
 
     scenario.addCommand("alert",
                         {"alert BUTTON-INDEX", 1, 1, [this, &loop](const Line& line) -> Result {

@@ -3,6 +3,7 @@
 #include "apps/common/WindowSession.h"
 #include "apps/settings/SettingsFinger.h"
 #include "apps/settings/SettingsHost.h"
+#include "apps/settings/SettingsKeyboard.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/uikit/UIWindow.h"
 
@@ -22,7 +23,13 @@ int runSettingsWindow(SettingsHost& host, Scenario& scenario, const std::string&
                                         finger.move(point);
                                     else
                                         finger.up(point);
-                                }};
+                                },
+                                [&host] { return host.keyboard().isEditing(); },
+                                [&host](const std::string& text) {
+                                    host.keyboard().type(text);
+                                    host.refreshWindow();
+                                },
+                                [&host](const std::string& key) { host.pressEditingKey(key); }};
     return runWindowSession(
         scenario, options, [&host] { host.boot(); }, std::move(windowHost));
 }

@@ -27,12 +27,13 @@ int runSpringBoardWindow(SpringBoardHost& host, Scenario& scenario, const std::s
     WindowSessionOptions options{"springboard", "Rotix lock screen", scenarioPath,
                                  std::move(activatorKeys)};
     LiveWindow* shown = nullptr;
-    LiveWindow::Host windowHost{[&host] { return std::static_pointer_cast<UIView>(host.window()); },
-                                [&scenario](LiveWindow::FingerPhase phase, CGPoint point) {
-                                    if (auto failure =
-                                            scenario.runLine(fingerLine(phase, point), 0, "window"))
-                                        std::cerr << "springboard: " << *failure << "\n";
-                                }};
+    // The lock screen has no text field: keys are only commands.
+    LiveWindow::Host windowHost;
+    windowHost.root = [&host] { return std::static_pointer_cast<UIView>(host.window()); };
+    windowHost.finger = [&scenario](LiveWindow::FingerPhase phase, CGPoint point) {
+        if (auto failure = scenario.runLine(fingerLine(phase, point), 0, "window"))
+            std::cerr << "springboard: " << *failure << "\n";
+    };
     return runWindowSession(
         scenario, options, [&host] { host.boot(); }, std::move(windowHost),
         [&host, &shown](LiveWindow& window) {

@@ -89,6 +89,11 @@ void PSTableCell::setMessage(std::string message) {
     rebuild();
 }
 
+void PSTableCell::setEditingText(std::optional<std::string> text) {
+    m_editingText = std::move(text);
+    rebuild();
+}
+
 CGFloat PSTableCell::height() const {
     if (m_messageLines.empty())
         return kRowHeight;
@@ -119,11 +124,22 @@ void PSTableCell::rebuild() {
         break;
     case PSCellType::EditText: {
         addLabel(*this, specifier.name(), titleFrame, font, UIColor::blackColor());
+        CGFloat x = kInset + titleWidth + 8;
+        if (m_editingText) {
+            // The caret is a thin bar after the text, in the system's blue.
+            constexpr CGFloat kCaretWidth = 2;
+            addLabel(*this, *m_editingText, {{x, 0}, {right - x - kCaretWidth - 1, kRowHeight}},
+                     valueFont, UIColor::blackColor(), NSTextAlignment::Right);
+            auto caret =
+                UIView::create({{right - kCaretWidth, 11}, {kCaretWidth, kRowHeight - 22}});
+            caret->setBackgroundColor(kSystemBlue);
+            addSubview(caret);
+            break;
+        }
         std::string text = valueText();
         bool placeholder = text.empty();
         if (placeholder)
             text = specifier.stringProperty("placeholder").value_or("");
-        CGFloat x = kInset + titleWidth + 8;
         addLabel(*this, text, {{x, 0}, {right - x, kRowHeight}}, valueFont,
                  placeholder ? kPlaceholder : UIColor::blackColor(), NSTextAlignment::Right);
         // A colour field shows the colour it names beside the text.

@@ -43,6 +43,11 @@ public:
 
     CGFloat height() const;
 
+    // A text row being typed into shows the typed text, with a caret after
+    // it, in place of its value; nothing ends the editing.
+    void setEditingText(std::optional<std::string> text);
+    const std::optional<std::string>& editingText() const { return m_editingText; }
+
     // For a slider row: the value a finger at x (in the cell's points) sets,
     // along the track and within the row's range, in whole steps where the
     // range is in whole numbers; nothing for other rows.
@@ -72,4 +77,5 @@ private:
     CGFloat m_knobX = 0;
     std::string m_message;
     std::vector<std::string> m_messageLines;
+    std::optional<std::string> m_editingText;
 };

@@ -189,6 +189,76 @@ TEST_F(SettingsTouch, ScrollingStopsAtBothEndsAndADragIsNoTap) {
     EXPECT_FALSE(stored("titlefont"));
 }
 
+TEST_F(SettingsTouch, ATextRowTakesTypingUntilReturnEscapeOrAnotherTouch) {
+    Json root = run("");
+    std::string open = "tap " + at(on(root, "Labels")) + "\n";
+    Json labels = run(open);
+    std::string colour = "tap " + at(on(labels, "titleColor")) + "\n";
+
+    // The tap begins with the row's value.
+    Json begun = run(open + colour);
+    EXPECT_EQ(begun["pane"]["editing"]["key"].asString(), "titleColor");
+    EXPECT_EQ(begun["pane"]["editing"]["text"].asString(), "#FFFFFF");
+
+    std::string clear;
+    for (int i = 0; i < 7; ++i)
+        clear += "key backspace\n";
+    Json kept = run(open + colour + clear + "type #00ff00\nkey return");
+    EXPECT_TRUE(kept["pane"]["editing"].isNull());
+    EXPECT_EQ((*row(kept, "titleColor"))["value"].asString(), "#00FF00");
+    ASSERT_TRUE(stored("titleColor"));
+    EXPECT_EQ(*stored("titleColor")->string(), "#00FF00");
+
+    // Escape gives the typing up; the value stays.
+    Json given = run(open + colour + clear + "type #123456\nkey escape");
+    EXPECT_TRUE(given["pane"]["editing"].isNull());
+    EXPECT_EQ(*stored("titleColor")->string(), "#00FF00");
+
+    // A value the row refuses is not written; the row says why.
+    Json refused = run(open + colour + clear + "type blue\nkey return");
+    EXPECT_EQ(*stored("titleColor")->string(), "#00FF00");
+    EXPECT_NE((*row(refused, "titleColor"))["message"].asString().find("not a colour"),
+              std::string::npos);
+
+    // Touching another row keeps what was typed, then does what it does.
+    Spot customSize = on(labels, "titlefont", 0.9);
+    Json touched = run(open + colour + clear + "type #0000FF\ntap " + at(customSize));
+    EXPECT_TRUE(touched["pane"]["editing"].isNull());
+    EXPECT_EQ(*stored("titleColor")->string(), "#0000FF");
+    EXPECT_TRUE((*row(touched, "titlefont"))["value"].asBool());
+}
+
+TEST_F(SettingsTouch, TypingKeepsWholeCharactersWithinItsLimit) {
+    Json root = run("");
+    std::string open = "tap " + at(on(root, "Labels")) + "\n";
+    Json labels = run(open);
+    std::string height = "tap " + at(on(labels, "titley")) + "\n";
+
+    // A character of two bytes goes with one backspace.
+    Json typed = run(open + height + "type 3\u00e9\nkey backspace");
+    EXPECT_EQ(typed["pane"]["editing"]["text"].asString(), "3");
+    // Far more than any setting: cut at the limit.
+    std::string longLine = "type " + std::string(60, 'x');
+    std::string lines;
+    for (int i = 0; i < 30; ++i)
+        lines += longLine + "\n";
+    Json capped = run(open + height + lines);
+    EXPECT_EQ(capped["pane"]["editing"]["text"].asString().size(), 1024u);
+    // A number row refuses words, and keeps its value.
+    Json refused = run(open + height + "type ten\nkey return");
+    EXPECT_FALSE(stored("titley"));
+    EXPECT_FALSE((*row(refused, "titley"))["message"].asString().empty());
+    Json taken = run(open + height + "type 300\nkey return");
+    ASSERT_TRUE(stored("titley"));
+    EXPECT_EQ(stored("titley")->doubleValue(), 300);
+
+    // Keys without a row being typed into are mistakes.
+    EXPECT_NE(host.run("type hello\n"), 0);
+    EXPECT_NE(host.standardError().find("tap one first"), std::string::npos);
+    EXPECT_NE(host.run("key return\n"), 0);
+    EXPECT_NE(host.run(open + height + "key tab\n"), 0);
+}
+
 TEST_F(SettingsTouch, BadTouchesAreRefused) {
     EXPECT_NE(host.run("move 10 10\n"), 0);
     EXPECT_NE(host.standardError().find("no finger is down"), std::string::npos);

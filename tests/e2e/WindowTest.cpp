@@ -500,9 +500,47 @@ TEST_F(Window, TheSettingsAppOpensItsPanesInAWindowToo) {
         std::to_string(int(originY + (frame[1].asNumber() + frame[3].asNumber() / 2) * scale));
     ASSERT_TRUE(runTool({"xdotool", "mousemove", "--window", geometry->window, x, y, "click", "1"},
                         display()));
-    EXPECT_TRUE(host.waitFor(
-        [](const Json& dump) { return dump["pane"]["title"].asString() == "Labels"; }, 10s))
+    auto labelsPane = host.waitFor(
+        [](const Json& dump) { return dump["pane"]["title"].asString() == "Labels"; }, 10s);
+    ASSERT_TRUE(labelsPane) << host.standardError();
+
+    // A click on the colour row takes typing from the keyboard; Escape then
+    // ends the typing, not the window, and Return keeps it.
+    const Json* colour = nullptr;
+    for (const auto& row : (*labelsPane)["pane"]["rows"].asArray()) {
+        if (row["key"].asString() == "titleColor")
+            colour = &row;
+    }
+    ASSERT_NE(colour, nullptr);
+    const Json& colourFrame = (*colour)["frame"];
+    y = std::to_string(
+        int(originY + (colourFrame[1].asNumber() + colourFrame[3].asNumber() / 2) * scale));
+    ASSERT_TRUE(runTool({"xdotool", "mousemove", "--window", geometry->window, x, y, "click", "1"},
+                        display()));
+    ASSERT_TRUE(
+        host.waitFor([](const Json& dump) { return !dump["pane"]["editing"].isNull(); }, 10s))
         << host.standardError();
+    ASSERT_TRUE(focus(*geometry));
+    ASSERT_TRUE(runTool({"xdotool", "key", "--clearmodifiers", "BackSpace", "BackSpace",
+                         "BackSpace", "BackSpace", "BackSpace", "BackSpace", "BackSpace"},
+                        display()));
+    ASSERT_TRUE(runTool({"xdotool", "type", "--clearmodifiers", "#00ff80"}, display()));
+    EXPECT_TRUE(host.waitFor(
+        [](const Json& dump) { return dump["pane"]["editing"]["text"].asString() == "#00ff80"; },
+        10s))
+        << host.standardError();
+    ASSERT_TRUE(pressKey(*geometry, "Return"));
+    auto kept = host.waitFor(
+        [](const Json& dump) {
+            for (const auto& row : dump["pane"]["rows"].asArray()) {
+                if (row["key"].asString() == "titleColor")
+                    return row["value"].asString() == "#00FF80";
+            }
+            return false;
+        },
+        10s);
+    EXPECT_TRUE(kept) << host.standardError();
+    EXPECT_TRUE(host.isRunning());
 
     ASSERT_TRUE(pressEscape(*geometry, &host));
     EXPECT_EQ(host.finish(), 0) << host.standardError();
