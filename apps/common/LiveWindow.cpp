@@ -360,7 +360,24 @@ void LiveWindow::closeWindow() {
     }
     if (m_window)
         SDL_HideWindow(m_window);
-    NSRunLoop::mainRunLoop().stop();
+    // A closed window reads no more events, so it stops listening for them:
+    // a key's release or the unmapping still arriving would leave the
+    // display's descriptor readable, and the loop would spin on it instead
+    // of ending.
+    NSRunLoop& loop = NSRunLoop::mainRunLoop();
+    if (m_displayWatch) {
+        loop.unwatch(m_displayWatch);
+        m_displayWatch = 0;
+    }
+    if (m_pollTimer) {
+        loop.cancel(m_pollTimer);
+        m_pollTimer = 0;
+    }
+    if (m_frameTimer) {
+        loop.cancel(m_frameTimer);
+        m_frameTimer = 0;
+    }
+    loop.stop();
 }
 
 void LiveWindow::beforeWaiting() {
@@ -389,6 +406,8 @@ void LiveWindow::beforeWaiting() {
 
 void LiveWindow::pollEvents() {
     pumpEvents();
+    if (m_closed)
+        return;
     // The timer is cancelled with the window, so it never outlives it.
     m_pollTimer = NSRunLoop::mainRunLoop().schedule(
         NSRunLoop::mainRunLoop().now() + kEventPollInterval, [this] { pollEvents(); });
