@@ -118,7 +118,12 @@ bool LiveWindow::create(std::string* error) {
     if (SDL_GetWindowWMInfo(m_window, &info) && info.subsystem == SDL_SYSWM_X11)
         fd = ConnectionNumber(info.info.x11.display);
     if (fd >= 0) {
-        m_displayWatch = loop.watch(fd, POLLIN, [this](short) { pumpEvents(); });
+        m_displayWatch = loop.watch(fd, POLLIN, [this](short events) {
+            if (events & (POLLHUP | POLLERR | POLLNVAL))
+                loseDisplay();
+            else
+                pumpEvents();
+        });
     } else {
         pollEvents();
     }
@@ -140,6 +145,10 @@ LiveWindow::~LiveWindow() {
         SDL_FreeSurface(m_buffer);
     m_context.reset();
     UIView::setContentsScale(0);
+    // Without its display, SDL would end the program on the first request
+    // it sent down the dead connection; what it holds goes with the process.
+    if (m_displayLost)
+        return;
     if (m_window)
         SDL_DestroyWindow(m_window);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -358,7 +367,7 @@ void LiveWindow::closeWindow() {
         if (auto point = screenPoint(x, y, true))
             m_host.finger(FingerPhase::Up, *point);
     }
-    if (m_window)
+    if (m_window && !m_displayLost)
         SDL_HideWindow(m_window);
     // A closed window reads no more events, so it stops listening for them:
     // a key's release or the unmapping still arriving would leave the
@@ -378,6 +387,17 @@ void LiveWindow::closeWindow() {
         m_frameTimer = 0;
     }
     loop.stop();
+}
+
+void LiveWindow::loseDisplay() {
+    // The display server went away (the desktop session ended, a forwarded
+    // connection dropped): nothing can be shown or read any more, and the
+    // dead connection would stay readable for ever. The session ends.
+    if (m_displayLost)
+        return;
+    m_displayLost = true;
+    std::cerr << m_options.programName << ": the display went away\n";
+    closeWindow();
 }
 
 void LiveWindow::beforeWaiting() {

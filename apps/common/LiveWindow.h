@@ -55,6 +55,8 @@ public:
 
     // Escape, or the window's close button.
     bool isClosed() const { return m_closed; }
+    // Closed because the display server went away.
+    bool lostDisplay() const { return m_displayLost; }
 
     struct Statistics {
         long frames = 0;
@@ -76,6 +78,7 @@ private:
     void handle(const SDL_Event& event);
     void sendPendingMove();
     void closeWindow();
+    void loseDisplay();
     bool hostWantsText() const { return m_host.wantsText && m_host.wantsText(); }
     // Turns the system's text input on while the host wants text.
     void syncTextInput();
@@ -105,6 +108,7 @@ private:
     bool m_needsFullPresent = true;
     long m_frames = 0;
     bool m_closed = false;
+    bool m_displayLost = false;
 
     bool m_textInput = false;
     bool m_fingerDown = false;

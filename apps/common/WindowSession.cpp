@@ -61,6 +61,7 @@ int runWindowSession(Scenario& scenario, const WindowSessionOptions& options,
     while (!window->isClosed())
         loop.run();
     live.reset();
+    bool lost = window->lostDisplay();
     window.reset();
-    return 0;
+    return lost ? 1 : 0;
 }

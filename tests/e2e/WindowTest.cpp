@@ -151,11 +151,15 @@ public:
         return true;
     }
 
-    ~VirtualDisplay() {
+    ~VirtualDisplay() { stop(); }
+
+    // Ends the server, as the end of a desktop session does.
+    void stop() {
         if (m_pid > 0) {
             kill(m_pid, SIGTERM);
             int status = 0;
             waitpid(m_pid, &status, 0);
+            m_pid = -1;
         }
     }
 
@@ -454,6 +458,23 @@ TEST_F(Window, AnIdleLockScreenDrawsNothingAndKeysSendActivatorEvents) {
 
     ASSERT_TRUE(pressEscape(*geometry, &host)) << host.standardError();
     EXPECT_EQ(host.finish(), 0) << host.standardError();
+}
+
+// A display that goes away (the desktop session ends) ends the host with a
+// line and status 1; it must not spin on the dead connection.
+TEST_F(Window, WhenTheDisplayGoesAwayTheHostEnds) {
+    LiveHost host(ROTIX_SPRINGBOARD_PATH);
+    ASSERT_TRUE(startHost(host)) << host.standardError();
+    ASSERT_TRUE(host.send("playlist demo"));
+    ASSERT_TRUE(host.send("play"));
+    ASSERT_TRUE(
+        host.waitFor([](const Json& dump) { return dump["nowPlaying"]["playing"].asBool(); }, 10s));
+    m_display.stop();
+    const auto deadline = Clock::now() + 20s;
+    while (Clock::now() < deadline && host.isRunning())
+        std::this_thread::sleep_for(50ms);
+    EXPECT_FALSE(host.isRunning()) << "the host outlived its display";
+    EXPECT_EQ(host.finish(), 1) << host.standardError();
 }
 
 TEST_F(Window, HoldingTheMouseOnTheDiscIsALongPress) {
