@@ -245,6 +245,7 @@ void CGContext::drawImage(const CGImageRef& image, const cairo_matrix_t& pixelTo
     cairo_matrix_t matrix = pixelToUser;
     double width = double(image->width());
     double height = double(image->height());
+    cairo_filter_t filter = CAIRO_FILTER_GOOD;
     if (m_reducedImages) {
         // How many device pixels one image pixel covers along each of its axes.
         cairo_matrix_t ctm;
@@ -263,6 +264,22 @@ void CGContext::drawImage(const CGImageRef& image, const cairo_matrix_t& pixelTo
                 cairo_matrix_multiply(&matrix, &grow, &pixelToUser);
                 width = reducedWidth;
                 height = reducedHeight;
+                // Upright, the copy covers its own size in device pixels but
+                // for rounding: laid on whole pixels it is a plain copy, where
+                // a fraction of a pixel off would resample it on every draw.
+                if (toDevice.yx == 0 && toDevice.xy == 0) {
+                    cairo_matrix_t onPixels;
+                    cairo_matrix_multiply(&onPixels, &matrix, &ctm);
+                    // A flip (a y-up context) stays a flip.
+                    cairo_matrix_init(&onPixels, std::copysign(1.0, onPixels.xx), 0, 0,
+                                      std::copysign(1.0, onPixels.yy), std::round(onPixels.x0),
+                                      std::round(onPixels.y0));
+                    cairo_matrix_t deviceToUser = ctm;
+                    if (cairo_matrix_invert(&deviceToUser) == CAIRO_STATUS_SUCCESS) {
+                        cairo_matrix_multiply(&matrix, &onPixels, &deviceToUser);
+                        filter = CAIRO_FILTER_NEAREST;
+                    }
+                }
             }
         }
     }
@@ -274,7 +291,7 @@ void CGContext::drawImage(const CGImageRef& image, const cairo_matrix_t& pixelTo
         // Padding keeps the edges crisp when the image is stretched; the clip
         // to the image's area keeps the padding from showing.
         cairo_pattern_set_extend(cairo_get_source(m_cairo), CAIRO_EXTEND_PAD);
-        cairo_pattern_set_filter(cairo_get_source(m_cairo), CAIRO_FILTER_GOOD);
+        cairo_pattern_set_filter(cairo_get_source(m_cairo), filter);
         cairo_rectangle(m_cairo, 0, 0, width, height);
         cairo_clip(m_cairo);
         cairo_paint_with_alpha(m_cairo, alpha);

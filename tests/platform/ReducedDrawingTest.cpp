@@ -136,6 +136,29 @@ TEST(ReducedImageCache, AReducedCopyLooksLikeTheImageReducedInPlace) {
     }
 }
 
+TEST(ReducedImageCache, AnUprightCopyLandsOnWholePixels) {
+    // A fraction of a pixel off, the copy would be resampled, and its edge
+    // columns half covered; it is laid on whole pixels instead.
+    CGImageRef image = solidImage(300, 300, kRed, true);
+    CGContextRef cached = drawn(image, {{10.4, 12.6}, {100, 100}}, 128, true);
+    ASSERT_EQ(cached->reducedImages()->entryCount(), 1u);
+    // Across the middle and down it: every pixel wholly red or untouched,
+    // a hundred of each way.
+    int across = 0, down = 0;
+    for (std::size_t i = 0; i < 128; ++i) {
+        Pixel row = pixelAt(cached, i, 62), column = pixelAt(cached, 60, i);
+        EXPECT_TRUE(row == kRed || row == kClear) << i << " " << row;
+        EXPECT_TRUE(column == kRed || column == kClear) << i << " " << column;
+        across += row == kRed;
+        down += column == kRed;
+    }
+    EXPECT_EQ(across, 100);
+    EXPECT_EQ(down, 100);
+    // Drawn straight from the image, the edge is shared with what is beside.
+    CGContextRef direct = drawn(image, {{10.4, 12.6}, {100, 100}}, 128, false);
+    EXPECT_LT(pixelAt(direct, 10, 62).a, 255);
+}
+
 TEST(ReducedImageCache, OnlyImagesDrawnSmallerAreCopied) {
     CGImageRef image = stripes(30, 30);
     // Larger, and the same size: drawn from the image itself.
