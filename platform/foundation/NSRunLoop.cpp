@@ -193,15 +193,20 @@ void NSRunLoop::settle() {
         bool ranAny = drainMainQueue();
         ranAny |= pollDescriptors(0);
         bool busy;
+        bool queued;
         {
             std::lock_guard lock(m_mutex);
             busy = m_backgroundInFlight > 0;
+            // Work that finished since the queue was drained may have left a
+            // reply in it: background work enqueues before it counts itself
+            // done, so with nothing in flight the queue holds all it will.
+            queued = !m_mainQueue.empty();
         }
         if (busy) {
             waitForBackgroundWork();
             continue;
         }
-        if (!ranAny)
+        if (!ranAny && !queued)
             return;
     }
 }
