@@ -1,6 +1,7 @@
 #include "apps/common/DamageTracker.h"
 
 #include "platform/uikit/UIButton.h"
+#include "platform/uikit/UIFontPango.h"
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UIImageView.h"
 #include "platform/uikit/UILabel.h"
@@ -154,16 +155,7 @@ bool DamageTracker::textOverflows(const UILabel& label) {
         static PangoContext* context =
             pango_font_map_create_context(pango_cairo_font_map_get_default());
         PangoLayout* layout = pango_layout_new(context);
-        PangoFontDescription* description = pango_font_description_new();
-        pango_font_description_set_family(description, label.font().familyName().c_str());
-        pango_font_description_set_absolute_size(description,
-                                                 label.font().pointSize() * PANGO_SCALE);
-        pango_font_description_set_style(description, label.font().isItalic() ? PANGO_STYLE_ITALIC
-                                                                              : PANGO_STYLE_NORMAL);
-        pango_font_description_set_weight(description, label.font().isBold() ? PANGO_WEIGHT_BOLD
-                                                                             : PANGO_WEIGHT_NORMAL);
-        pango_layout_set_font_description(layout, description);
-        pango_font_description_free(description);
+        UIFontSetOnPangoLayout(layout, label.font());
         std::string oneLine = text;
         std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
         pango_layout_set_text(layout, oneLine.c_str(), static_cast<int>(oneLine.size()));

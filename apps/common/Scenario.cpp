@@ -114,6 +114,16 @@ std::optional<double> parseScenarioNumber(const std::string& text) {
     return value;
 }
 
+std::optional<CGPoint> parseScenarioPoint(const Scenario::Line& line, size_t first) {
+    if (line.arguments.size() < first + 2)
+        return std::nullopt;
+    auto x = parseScenarioNumber(line.arguments[first]);
+    auto y = parseScenarioNumber(line.arguments[first + 1]);
+    if (!x || !y)
+        return std::nullopt;
+    return CGPoint{*x, *y};
+}
+
 std::optional<double> parseScenarioDuration(const std::string& text) {
     auto value = parseScenarioNumber(text);
     // A day of scenario time is plenty; more is a typo.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/graphics/CGGeometry.h"
+
 #include <functional>
 #include <map>
 #include <optional>
@@ -52,3 +54,5 @@ private:
 // Argument helpers for handlers: they answer nothing for a malformed value.
 std::optional<double> parseScenarioNumber(const std::string& text);
 std::optional<double> parseScenarioDuration(const std::string& text);
+// Two arguments from the given one on, as a point in screen points.
+std::optional<CGPoint> parseScenarioPoint(const Scenario::Line& line, size_t first);

@@ -28,14 +28,6 @@ namespace {
 constexpr double kTapDuration = 0.05;
 constexpr double kTouchSampleInterval = 1.0 / 60.0;
 
-std::optional<CGPoint> pointArgument(const Scenario::Line& line, size_t first) {
-    auto x = parseScenarioNumber(line.arguments[first]);
-    auto y = parseScenarioNumber(line.arguments[first + 1]);
-    if (!x || !y || !std::isfinite(*x) || !std::isfinite(*y))
-        return std::nullopt;
-    return CGPoint{*x, *y};
-}
-
 std::optional<MFMailComposeResult> mailResultNamed(const std::string& name) {
     if (name == "cancelled")
         return MFMailComposeResultCancelled;
@@ -197,33 +189,29 @@ void SettingsHost::registerCommands(Scenario& scenario) {
 
     // The finger, as on the glass: down, move and up, or a whole tap or drag.
     scenario.addCommand("down", {"down X Y", 2, 2, [this](const Line& line) -> Result {
-                                     auto point = pointArgument(line, 0);
+                                     auto point = parseScenarioPoint(line, 0);
                                      if (!point)
                                          return "bad coordinates";
                                      boot();
                                      m_finger->down(*point);
                                      return std::nullopt;
                                  }});
-    scenario.addCommand("move", {"move X Y", 2, 2, [this](const Line& line) -> Result {
-                                     auto point = pointArgument(line, 0);
-                                     if (!point)
-                                         return "bad coordinates";
-                                     if (!m_finger->isDown())
-                                         return "no finger is down";
-                                     m_finger->move(*point);
-                                     return std::nullopt;
-                                 }});
-    scenario.addCommand("up", {"up X Y", 2, 2, [this](const Line& line) -> Result {
-                                   auto point = pointArgument(line, 0);
-                                   if (!point)
-                                       return "bad coordinates";
-                                   if (!m_finger->isDown())
-                                       return "no finger is down";
-                                   m_finger->up(*point);
-                                   return std::nullopt;
-                               }});
+    // Moving and lifting need a finger that is down.
+    using Phase = void (SettingsFinger::*)(CGPoint);
+    for (auto [name, phase] : {std::pair<std::string, Phase>{"move", &SettingsFinger::move},
+                               std::pair<std::string, Phase>{"up", &SettingsFinger::up}}) {
+        scenario.addCommand(name, {name + " X Y", 2, 2, [this, phase](const Line& line) -> Result {
+                                       auto point = parseScenarioPoint(line, 0);
+                                       if (!point)
+                                           return "bad coordinates";
+                                       if (!m_finger->isDown())
+                                           return "no finger is down";
+                                       ((*m_finger).*phase)(*point);
+                                       return std::nullopt;
+                                   }});
+    }
     scenario.addCommand("tap", {"tap X Y", 2, 2, [this, &loop](const Line& line) -> Result {
-                                    auto point = pointArgument(line, 0);
+                                    auto point = parseScenarioPoint(line, 0);
                                     if (!point)
                                         return "bad coordinates";
                                     boot();
@@ -235,8 +223,8 @@ void SettingsHost::registerCommands(Scenario& scenario) {
     scenario.addCommand(
         "drag",
         {"drag X1 Y1 X2 Y2 SECONDS", 5, 5, [this, &loop](const Line& line) -> Result {
-             auto from = pointArgument(line, 0);
-             auto to = pointArgument(line, 2);
+             auto from = parseScenarioPoint(line, 0);
+             auto to = parseScenarioPoint(line, 2);
              auto seconds = parseScenarioDuration(line.arguments[4]);
              if (!from || !to)
                  return "bad coordinates";

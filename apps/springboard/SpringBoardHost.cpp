@@ -242,88 +242,72 @@ void SpringBoardHost::registerCommands(Scenario& scenario) {
                              return std::nullopt;
                          }});
 
-    auto point = [](const Scenario::Line& line, size_t first) -> std::optional<CGPoint> {
-        auto x = parseScenarioNumber(line.arguments[first]);
-        auto y = parseScenarioNumber(line.arguments[first + 1]);
-        if (!x || !y)
-            return std::nullopt;
-        return CGPoint{*x, *y};
-    };
-
     scenario.addCommand(
-        "down", {"down X Y", 2, 2,
-                 [this, point, &loop](const Scenario::Line& line) -> std::optional<std::string> {
-                     auto p = point(line, 0);
-                     if (!p)
-                         return "bad coordinates";
-                     requireBoot();
-                     m_lockScreen->noteUserTouch();
-                     window()->touchDown(*p);
-                     loop.runUntilIdle();
-                     return std::nullopt;
-                 }});
+        "down",
+        {"down X Y", 2, 2, [this, &loop](const Scenario::Line& line) -> std::optional<std::string> {
+             auto p = parseScenarioPoint(line, 0);
+             if (!p)
+                 return "bad coordinates";
+             requireBoot();
+             m_lockScreen->noteUserTouch();
+             window()->touchDown(*p);
+             loop.runUntilIdle();
+             return std::nullopt;
+         }});
+    // Moving and lifting need a finger that is down.
+    using Phase = void (UIWindow::*)(CGPoint);
+    for (auto [name, phase] : {std::pair<std::string, Phase>{"move", &UIWindow::touchMove},
+                               std::pair<std::string, Phase>{"up", &UIWindow::touchUp}}) {
+        scenario.addCommand(
+            name, {name + " X Y", 2, 2,
+                   [this, phase, &loop](const Scenario::Line& line) -> std::optional<std::string> {
+                       auto p = parseScenarioPoint(line, 0);
+                       if (!p)
+                           return "bad coordinates";
+                       requireBoot();
+                       if (!window()->hasActiveTouch())
+                           return "no finger is down";
+                       ((*window()).*phase)(*p);
+                       loop.runUntilIdle();
+                       return std::nullopt;
+                   }});
+    }
     scenario.addCommand(
-        "move", {"move X Y", 2, 2,
-                 [this, point, &loop](const Scenario::Line& line) -> std::optional<std::string> {
-                     auto p = point(line, 0);
-                     if (!p)
-                         return "bad coordinates";
-                     requireBoot();
-                     if (!window()->hasActiveTouch())
-                         return "no finger is down";
-                     window()->touchMove(*p);
-                     loop.runUntilIdle();
-                     return std::nullopt;
-                 }});
-    scenario.addCommand(
-        "up", {"up X Y", 2, 2,
-               [this, point, &loop](const Scenario::Line& line) -> std::optional<std::string> {
-                   auto p = point(line, 0);
-                   if (!p)
-                       return "bad coordinates";
-                   requireBoot();
-                   if (!window()->hasActiveTouch())
-                       return "no finger is down";
-                   window()->touchUp(*p);
-                   loop.runUntilIdle();
-                   return std::nullopt;
-               }});
-    scenario.addCommand(
-        "tap", {"tap X Y", 2, 2,
-                [this, point, &loop](const Scenario::Line& line) -> std::optional<std::string> {
-                    auto p = point(line, 0);
-                    if (!p)
-                        return "bad coordinates";
-                    requireBoot();
-                    m_lockScreen->noteUserTouch();
-                    window()->touchDown(*p);
-                    loop.runFor(kTapDuration);
-                    window()->touchUp(*p);
-                    loop.runUntilIdle();
-                    return std::nullopt;
-                }});
-    scenario.addCommand(
-        "hold", {"hold X Y SECONDS", 3, 3,
-                 [this, point, &loop](const Scenario::Line& line) -> std::optional<std::string> {
-                     auto p = point(line, 0);
-                     auto seconds = parseScenarioDuration(line.arguments[2]);
-                     if (!p)
-                         return "bad coordinates";
-                     if (!seconds)
-                         return "bad duration '" + line.arguments[2] + "'";
-                     requireBoot();
-                     m_lockScreen->noteUserTouch();
-                     window()->touchDown(*p);
-                     loop.runFor(*seconds);
-                     window()->touchUp(*p);
-                     loop.runUntilIdle();
-                     return std::nullopt;
-                 }});
+        "tap",
+        {"tap X Y", 2, 2, [this, &loop](const Scenario::Line& line) -> std::optional<std::string> {
+             auto p = parseScenarioPoint(line, 0);
+             if (!p)
+                 return "bad coordinates";
+             requireBoot();
+             m_lockScreen->noteUserTouch();
+             window()->touchDown(*p);
+             loop.runFor(kTapDuration);
+             window()->touchUp(*p);
+             loop.runUntilIdle();
+             return std::nullopt;
+         }});
+    scenario.addCommand("hold",
+                        {"hold X Y SECONDS", 3, 3,
+                         [this, &loop](const Scenario::Line& line) -> std::optional<std::string> {
+                             auto p = parseScenarioPoint(line, 0);
+                             auto seconds = parseScenarioDuration(line.arguments[2]);
+                             if (!p)
+                                 return "bad coordinates";
+                             if (!seconds)
+                                 return "bad duration '" + line.arguments[2] + "'";
+                             requireBoot();
+                             m_lockScreen->noteUserTouch();
+                             window()->touchDown(*p);
+                             loop.runFor(*seconds);
+                             window()->touchUp(*p);
+                             loop.runUntilIdle();
+                             return std::nullopt;
+                         }});
     scenario.addCommand(
         "drag", {"drag X1 Y1 X2 Y2 SECONDS", 5, 5,
-                 [this, point, &loop](const Scenario::Line& line) -> std::optional<std::string> {
-                     auto from = point(line, 0);
-                     auto to = point(line, 2);
+                 [this, &loop](const Scenario::Line& line) -> std::optional<std::string> {
+                     auto from = parseScenarioPoint(line, 0);
+                     auto to = parseScenarioPoint(line, 2);
                      auto seconds = parseScenarioDuration(line.arguments[4]);
                      if (!from || !to)
                          return "bad coordinates";

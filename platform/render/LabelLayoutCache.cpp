@@ -1,5 +1,7 @@
 #include "platform/render/LabelLayoutCache.h"
 
+#include "platform/uikit/UIFontPango.h"
+
 #include <algorithm>
 
 LabelLayoutCache& LabelLayoutCache::forThisThread() {
@@ -28,15 +30,7 @@ LabelLayoutCache::Layout LabelLayoutCache::layout(cairo_t* cr, const std::string
     }
 
     std::unique_ptr<PangoLayout, Release> layout(pango_cairo_create_layout(cr));
-    PangoFontDescription* description = pango_font_description_new();
-    pango_font_description_set_family(description, font.familyName().c_str());
-    pango_font_description_set_absolute_size(description, font.pointSize() * PANGO_SCALE);
-    pango_font_description_set_style(description,
-                                     font.isItalic() ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
-    pango_font_description_set_weight(description,
-                                      font.isBold() ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-    pango_layout_set_font_description(layout.get(), description);
-    pango_font_description_free(description);
+    UIFontSetOnPangoLayout(layout.get(), font);
     // Labels show one line; a text with line breaks shows them as blanks.
     std::string line = text;
     std::replace(line.begin(), line.end(), '\n', ' ');
@@ -76,11 +70,9 @@ LabelLayoutCache::ContextKey LabelLayoutCache::contextKey(cairo_t* cr) {
     key.yy = matrix.yy;
     cairo_surface_t* target = cairo_get_target(cr);
     key.target = target;
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_surface_get_font_options(target, options);
-    key.targetOptions = cairo_font_options_hash(options);
-    cairo_get_font_options(cr, options);
-    key.options = cairo_font_options_hash(options);
-    cairo_font_options_destroy(options);
+    cairo_surface_get_font_options(target, m_options.get());
+    key.targetOptions = cairo_font_options_hash(m_options.get());
+    cairo_get_font_options(cr, m_options.get());
+    key.options = cairo_font_options_hash(m_options.get());
     return key;
 }

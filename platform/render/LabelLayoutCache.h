@@ -44,7 +44,9 @@ private:
         unsigned long options = 0;
         bool operator==(const ContextKey&) const = default;
     };
-    static ContextKey contextKey(cairo_t* cr);
+    // Reads the context's scale and font options, into one options object
+    // kept for it: this runs for every label of every frame.
+    ContextKey contextKey(cairo_t* cr);
 
     struct Entry {
         std::string text;
@@ -62,6 +64,13 @@ private:
         // change), so the layout is only updated when these differ.
         ContextKey context;
     };
+
+    struct ReleaseOptions {
+        void operator()(cairo_font_options_t* options) const {
+            cairo_font_options_destroy(options);
+        }
+    };
+    std::unique_ptr<cairo_font_options_t, ReleaseOptions> m_options{cairo_font_options_create()};
 
     static constexpr std::size_t kCapacity = 48;
     std::vector<Entry> m_entries;

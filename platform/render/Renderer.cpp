@@ -101,7 +101,7 @@ CGRect contentRect(UIViewContentMode mode, CGRect bounds, CGSize imageSize) {
             size};
 }
 
-void drawLabel(CGContext& context, UILabel& label, CGFloat scale) {
+void drawLabel(CGContext& context, UILabel& label) {
     if (!label.text() || label.text()->empty())
         return;
     cairo_t* cr = context.cairo();
@@ -132,7 +132,6 @@ void drawLabel(CGContext& context, UILabel& label, CGFloat scale) {
         else if (label.textAlignment() == NSTextAlignment::Right)
             x += bounds.size.width - textWidth;
     }
-    (void)scale;
     context.paint([&] {
         cairo_save(cr);
         cairo_rectangle(cr, bounds.origin.x, bounds.origin.y, bounds.size.width,
@@ -156,7 +155,7 @@ void drawLabel(CGContext& context, UILabel& label, CGFloat scale) {
     });
 }
 
-void drawView(CGContext& context, UIView& view, CGFloat scale, CFAbsoluteTime now) {
+void drawView(CGContext& context, UIView& view, CFAbsoluteTime now) {
     if (view.isHidden() || view.alpha() <= 0.001)
         return;
     cairo_t* cr = context.cairo();
@@ -201,7 +200,7 @@ void drawView(CGContext& context, UIView& view, CGFloat scale, CFAbsoluteTime no
             drawImage(context, image, contentRect(imageView->contentMode(), bounds, image->size()),
                       fadeIn);
     } else if (auto label = dynamic_cast<UILabel*>(&view)) {
-        drawLabel(context, *label, scale);
+        drawLabel(context, *label);
     } else if (auto button = dynamic_cast<UIButton*>(&view)) {
         if (auto image = button->currentImage()) {
             // A custom button shows its image at its own size, centred, and
@@ -226,7 +225,7 @@ void drawView(CGContext& context, UIView& view, CGFloat scale, CFAbsoluteTime no
     }
 
     for (const auto& subview : view.subviews())
-        drawView(context, *subview, scale, now);
+        drawView(context, *subview, now);
 
     if (layer.borderWidth() > 0 && layer.borderColor()) {
         context.paint([&] {
@@ -256,7 +255,7 @@ CGImageRef Renderer::render(const std::shared_ptr<UIView>& root, CGFloat scale) 
         return nullptr;
     // The root is drawn at the origin whatever its frame says.
     cairo_translate(context->cairo(), -root->frame().origin.x, -root->frame().origin.y);
-    drawView(*context, *root, scale, NSRunLoop::mainRunLoop().now());
+    drawView(*context, *root, NSRunLoop::mainRunLoop().now());
     return context->snapshot();
 }
 
@@ -265,7 +264,7 @@ void Renderer::draw(const CGContextRef& context, const std::shared_ptr<UIView>& 
         return;
     context->save();
     cairo_translate(context->cairo(), -root->frame().origin.x, -root->frame().origin.y);
-    drawView(*context, *root, 1, NSRunLoop::mainRunLoop().now());
+    drawView(*context, *root, NSRunLoop::mainRunLoop().now());
     context->restore();
 }
 

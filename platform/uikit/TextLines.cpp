@@ -1,5 +1,6 @@
 #include "platform/uikit/TextLines.h"
 
+#include "platform/uikit/UIFontPango.h"
 #include "platform/uikit/UIScreen.h"
 
 #include <pango/pangocairo.h>
@@ -20,15 +21,7 @@ Measured measure(const std::string& text, const UIFont& font) {
     cairo_t* cr = cairo_create(surface);
     cairo_scale(cr, scale, scale);
     PangoLayout* layout = pango_cairo_create_layout(cr);
-    PangoFontDescription* description = pango_font_description_new();
-    pango_font_description_set_family(description, font.familyName().c_str());
-    pango_font_description_set_absolute_size(description, font.pointSize() * PANGO_SCALE);
-    pango_font_description_set_style(description,
-                                     font.isItalic() ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
-    pango_font_description_set_weight(description,
-                                      font.isBold() ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-    pango_layout_set_font_description(layout, description);
-    pango_font_description_free(description);
+    UIFontSetOnPangoLayout(layout, font);
     pango_layout_set_text(layout, text.c_str(), static_cast<int>(text.size()));
     int width = 0;
     int height = 0;

@@ -16,7 +16,8 @@ TEST(DeviceStart, ATabletTakesItsLayoutFromTheFirstOrientationReading) {
     ASSERT_EQ(host.run("device ipad\nwait 0.5\ndump portrait.json\n"), 0) << host.standardError();
     // The portrait tablet layout puts the ring at H/2 - 105 on a 1024-point
     // screen.
-    EXPECT_EQ(ringFrame(host.readJson("portrait.json").value()).serialize(0), "[192,407,384,384]\n");
+    EXPECT_EQ(ringFrame(host.readJson("portrait.json").value()).serialize(0),
+              "[192,407,384,384]\n");
 }
 
 TEST(DeviceStart, AnOrientationSetBeforeTheStartIsNotLost) {

@@ -1,5 +1,4 @@
-#include "platform/corefoundation/PropertyListFile.h"
-#include "support/HostRun.h"
+#include "e2e/SettingsAppFixture.h"
 
 #include <filesystem>
 #include <fstream>
@@ -9,41 +8,6 @@
 #ifdef ROTIX_SETTINGS_PATH
 
 namespace {
-
-class SettingsApp : public ::testing::Test {
-protected:
-    HostRun host{ROTIX_SETTINGS_PATH};
-
-    Json runAndDump(const std::string& scenario) {
-        int status = host.run(scenario + "\ndump out.json\n");
-        EXPECT_EQ(status, 0) << host.standardError();
-        auto dump = host.readJson("out.json");
-        EXPECT_TRUE(dump.has_value());
-        return dump.value_or(Json());
-    }
-
-    // The row of the shown pane with this key (or, for rows without one, title).
-    static const Json* row(const Json& dump, const std::string& keyOrTitle) {
-        for (const auto& entry : dump["pane"]["rows"].asArray()) {
-            if (entry["key"].asString() == keyOrTitle ||
-                (entry["key"].isNull() && entry["title"].asString() == keyOrTitle))
-                return &entry;
-        }
-        return nullptr;
-    }
-
-    std::optional<CFPropertyList> stored(const std::string& key) const {
-        auto contents = PropertyListFile::read(
-            host.root() / "var/mobile/Library/Preferences/com.varlo.rotixsettings.plist");
-        const CFDictionary* dictionary = contents.value ? contents.value->dictionary() : nullptr;
-        const CFPropertyList* value = CFDictionaryGetValue(dictionary, key);
-        return value ? std::optional<CFPropertyList>(*value) : std::nullopt;
-    }
-};
-
-// Every scenario that could respring points the kill command at a program
-// that does nothing, so no test ends a real process.
-const std::string kSafe = "spawn-redirect /usr/bin/killall /bin/true\n";
 
 TEST_F(SettingsApp, TheAppOpensTheBundlesRootPaneFromItsEntry) {
     Json dump = runAndDump("");

@@ -1,3 +1,4 @@
+#include "e2e/SettingsAppFixture.h"
 #include "support/LiveHost.h"
 
 #include <algorithm>
@@ -525,38 +526,29 @@ TEST_F(Window, TheSettingsAppOpensItsPanesInAWindowToo) {
 
     // A click on a row opens its pane, as a tap does; the window's own size
     // tells where the row is.
-    const Json* labels = nullptr;
-    for (const auto& row : (*dump)["pane"]["rows"].asArray()) {
-        if (row["title"].asString() == "Labels")
-            labels = &row;
-    }
-    ASSERT_NE(labels, nullptr);
-    const Json& frame = (*labels)["frame"];
     double scale = std::min(geometry->width / 414.0, geometry->height / 736.0);
     double originX = std::floor((geometry->width - 414 * scale) / 2);
     double originY = std::floor((geometry->height - 736 * scale) / 2);
-    std::string x = std::to_string(int(originX + (frame[0].asNumber() + 100) * scale));
-    std::string y =
-        std::to_string(int(originY + (frame[1].asNumber() + frame[3].asNumber() / 2) * scale));
-    ASSERT_TRUE(runTool({"xdotool", "mousemove", "--window", geometry->window, x, y, "click", "1"},
-                        display()));
+    auto clickRow = [&](const Json* row) {
+        EXPECT_NE(row, nullptr);
+        if (!row)
+            return false;
+        const Json& frame = (*row)["frame"];
+        std::string x = std::to_string(int(originX + (frame[0].asNumber() + 100) * scale));
+        std::string y =
+            std::to_string(int(originY + (frame[1].asNumber() + frame[3].asNumber() / 2) * scale));
+        return runTool({"xdotool", "mousemove", "--window", geometry->window, x, y, "click", "1"},
+                       display())
+            .has_value();
+    };
+    ASSERT_TRUE(clickRow(settingsRow(*dump, "Labels")));
     auto labelsPane = host.waitFor(
         [](const Json& dump) { return dump["pane"]["title"].asString() == "Labels"; }, 10s);
     ASSERT_TRUE(labelsPane) << host.standardError();
 
-    // A click on the colour row takes typing from the keyboard; Escape then
-    // ends the typing, not the window, and Return keeps it.
-    const Json* colour = nullptr;
-    for (const auto& row : (*labelsPane)["pane"]["rows"].asArray()) {
-        if (row["key"].asString() == "titleColor")
-            colour = &row;
-    }
-    ASSERT_NE(colour, nullptr);
-    const Json& colourFrame = (*colour)["frame"];
-    y = std::to_string(
-        int(originY + (colourFrame[1].asNumber() + colourFrame[3].asNumber() / 2) * scale));
-    ASSERT_TRUE(runTool({"xdotool", "mousemove", "--window", geometry->window, x, y, "click", "1"},
-                        display()));
+    // A click on the colour row takes typing from the keyboard; Return
+    // keeps it.
+    ASSERT_TRUE(clickRow(settingsRow(*labelsPane, "titleColor")));
     ASSERT_TRUE(
         host.waitFor([](const Json& dump) { return !dump["pane"]["editing"].isNull(); }, 10s))
         << host.standardError();
@@ -572,11 +564,8 @@ TEST_F(Window, TheSettingsAppOpensItsPanesInAWindowToo) {
     ASSERT_TRUE(pressKey(*geometry, "Return"));
     auto kept = host.waitFor(
         [](const Json& dump) {
-            for (const auto& row : dump["pane"]["rows"].asArray()) {
-                if (row["key"].asString() == "titleColor")
-                    return row["value"].asString() == "#00FF80";
-            }
-            return false;
+            const Json* colour = settingsRow(dump, "titleColor");
+            return colour && (*colour)["value"].asString() == "#00FF80";
         },
         10s);
     EXPECT_TRUE(kept) << host.standardError();

@@ -169,11 +169,16 @@ TEST(ReducedImageCache, OnlyImagesDrawnSmallerAreCopied) {
     EXPECT_EQ(drawn(image, {{0, 0}, {10, 10}}, 64, true)->reducedImages()->entryCount(), 1u);
 }
 
-TEST(LabelLayoutCache, ShapesATextOnceForTheSameFontAndWidth) {
-    CGContextRef context = CGBitmapContextCreate(200, 50);
+// A context to lay text out in, a cache and the font labels mostly use.
+class LabelLayouts : public ::testing::Test {
+protected:
+    CGContextRef context = CGBitmapContextCreate(400, 100);
     cairo_t* cr = context->cairo();
     LabelLayoutCache cache;
     UIFont font = UIFont::systemFontOfSize(14);
+};
+
+TEST_F(LabelLayouts, ShapesATextOnceForTheSameFontAndWidth) {
     auto first = cache.layout(cr, "Evening Tone", font, 150, false);
     ASSERT_TRUE(first.layout);
     EXPECT_TRUE(first.fits);
@@ -188,11 +193,7 @@ TEST(LabelLayoutCache, ShapesATextOnceForTheSameFontAndWidth) {
     EXPECT_NE(cache.layout(cr, "Evening Tones", font, 150, false).layout, first.layout);
 }
 
-TEST(LabelLayoutCache, ATooLongTextIsEllipsizedUnlessItScrolls) {
-    CGContextRef context = CGBitmapContextCreate(200, 50);
-    cairo_t* cr = context->cairo();
-    LabelLayoutCache cache;
-    UIFont font = UIFont::systemFontOfSize(14);
+TEST_F(LabelLayouts, ATooLongTextIsEllipsizedUnlessItScrolls) {
     std::string text = "A title far too long for a label only sixty points wide";
     auto ellipsized = cache.layout(cr, text, font, 60, false);
     auto scrolling = cache.layout(cr, text, font, 60, true);
@@ -211,11 +212,7 @@ TEST(LabelLayoutCache, ATooLongTextIsEllipsizedUnlessItScrolls) {
     EXPECT_EQ(pango_layout_get_line_count(broken.layout), 1);
 }
 
-TEST(LabelLayoutCache, FollowsTheScaleOfTheContextItIsDrawnIn) {
-    CGContextRef context = CGBitmapContextCreate(400, 100);
-    cairo_t* cr = context->cairo();
-    LabelLayoutCache cache;
-    UIFont font = UIFont::systemFontOfSize(14);
+TEST_F(LabelLayouts, FollowsTheScaleOfTheContextItIsDrawnIn) {
     auto plain = cache.layout(cr, "Scaled", font, 150, false);
     cairo_scale(cr, 2.5, 2.5);
     auto scaled = cache.layout(cr, "Scaled", font, 150, false);
@@ -227,15 +224,12 @@ TEST(LabelLayoutCache, FollowsTheScaleOfTheContextItIsDrawnIn) {
     EXPECT_DOUBLE_EQ(matrix->xx, 2.5);
 }
 
-TEST(LabelLayoutCache, StaysWithinItsCapacity) {
-    CGContextRef context = CGBitmapContextCreate(50, 50);
-    LabelLayoutCache cache;
-    UIFont font = UIFont::systemFontOfSize(10);
-    auto first = cache.layout(context->cairo(), "0", font, 100, false);
+TEST_F(LabelLayouts, StaysWithinItsCapacity) {
+    auto first = cache.layout(cr, "0", font, 100, false);
     PangoLayout* firstLayout = first.layout;
     g_object_ref(firstLayout);
     for (int i = 1; i < 200; ++i)
-        cache.layout(context->cairo(), std::to_string(i), font, 100, false);
+        cache.layout(cr, std::to_string(i), font, 100, false);
     // The first was the least recently used and went; its layout was freed
     // by the cache, leaving only this test's reference.
     EXPECT_EQ(G_OBJECT(firstLayout)->ref_count, 1u);
