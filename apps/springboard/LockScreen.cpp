@@ -26,6 +26,18 @@ std::shared_ptr<UIView> viewOf(const id& controller) {
     auto viewController = std::dynamic_pointer_cast<UIViewController>(controller);
     return viewController ? viewController->view() : nullptr;
 }
+
+CGRect todayFrame(CGRect screen) {
+    return CGRectMake(20, screen.size.height * 0.12, screen.size.width - 40, 40);
+}
+
+CGRect timeFrame(CGRect screen) {
+    return CGRectMake(0, screen.size.height * 0.06, screen.size.width, 80);
+}
+
+CGRect dateFrame(CGRect screen) {
+    return CGRectMake(0, screen.size.height * 0.06 + 82, screen.size.width, 26);
+}
 } // namespace
 
 LockScreen::LockScreen(CGRect screen) {
@@ -93,22 +105,21 @@ void LockScreen::buildPages(CGRect screen) {
     // The page of widgets on the left, and the main page the lock screen
     // opens on.
     m_todayPage = UIView::create(screen);
-    auto today =
-        UILabel::create(CGRectMake(20, screen.size.height * 0.12, screen.size.width - 40, 40));
-    today->setText("Today");
-    today->setFont(UIFont::boldSystemFontOfSize(28));
-    today->setTextColor(UIColor::whiteColor());
-    m_todayPage->addSubview(today);
+    m_today = UILabel::create(todayFrame(screen));
+    m_today->setText("Today");
+    m_today->setFont(UIFont::boldSystemFontOfSize(28));
+    m_today->setTextColor(UIColor::whiteColor());
+    m_todayPage->addSubview(m_today);
     m_pages->addSubview(m_todayPage);
 
     m_mainPage = UIView::create(CGRectOffset(screen, screen.size.width, 0));
     m_pages->addSubview(m_mainPage);
-    m_time = UILabel::create(CGRectMake(0, screen.size.height * 0.06, screen.size.width, 80));
+    m_time = UILabel::create(timeFrame(screen));
     m_time->setFont(UIFont::systemFontOfSize(72));
     m_time->setTextColor(UIColor::whiteColor());
     m_time->setTextAlignment(NSTextAlignment::Center);
     m_mainPage->addSubview(m_time);
-    m_date = UILabel::create(CGRectMake(0, screen.size.height * 0.06 + 82, screen.size.width, 26));
+    m_date = UILabel::create(dateFrame(screen));
     m_date->setFont(UIFont::systemFontOfSize(20));
     m_date->setTextColor(UIColor::whiteColor());
     m_date->setTextAlignment(NSTextAlignment::Center);
@@ -139,6 +150,40 @@ void LockScreen::rebuildMediaControlsPage() {
         old->removeFromSuperview();
     if (m_mediaPageView)
         m_mainPage->addSubview(m_mediaPageView);
+}
+
+void LockScreen::layOut(CGRect screen) {
+    // Read before the pages change width: the page shown stays shown.
+    long page = m_pages->currentPage();
+    // What an extension put into the media-controls page to cover it (the
+    // player) keeps covering it; smaller content keeps its own frame.
+    std::vector<std::shared_ptr<UIView>> covering;
+    if (m_mediaPageView) {
+        for (const auto& content : m_mediaPageView->subviews()) {
+            if (content->frame() == m_mediaPageView->bounds())
+                covering.push_back(content);
+        }
+    }
+
+    // The wallpaper, the pages, the passcode screen and the dimming follow
+    // the window by their autoresizing.
+    m_window->setFrame(screen);
+    m_pages->setContentSize({screen.size.width * 2, screen.size.height});
+    m_todayPage->setFrame(screen);
+    m_today->setFrame(todayFrame(screen));
+    m_mainPage->setFrame(CGRectOffset(screen, screen.size.width, 0));
+    m_time->setFrame(timeFrame(screen));
+    m_date->setFrame(dateFrame(screen));
+    if (auto listView = viewOf(m_notificationList))
+        listView->setFrame(screen);
+    if (m_mediaPageView)
+        m_mediaPageView->setFrame(screen);
+    for (const auto& content : covering)
+        content->setFrame(screen);
+    m_pages->setContentOffset({screen.size.width * static_cast<double>(page), 0});
+
+    if (objc_getClass("SBLockScreenManager"))
+        SBLockScreenManager::sharedInstance()->lockScreenViewController()->layOutPasscodeView();
 }
 
 void LockScreen::updateClock() {

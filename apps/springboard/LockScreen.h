@@ -30,6 +30,9 @@ public:
     // Builds a fresh media-controls page in place of the current one, as the
     // lock screen does when it rebuilds its pages.
     void rebuildMediaControlsPage();
+    // Lays the lock screen out again in the screen's new bounds, after the
+    // screen turned.
+    void layOut(CGRect screenBounds);
     // The lock screen's own clock and date, from the run loop's clock.
     void updateClock();
     // A finger on the screen wakes the backlight.
@@ -46,6 +49,7 @@ private:
     std::shared_ptr<UIScrollView> m_pages;
     std::shared_ptr<UIView> m_mainPage;
     std::shared_ptr<UIView> m_todayPage;
+    std::shared_ptr<UILabel> m_today;
     std::shared_ptr<UILabel> m_time;
     std::shared_ptr<UILabel> m_date;
     std::shared_ptr<UIView> m_dimming;

@@ -11,6 +11,7 @@
 #include "platform/corefoundation/InProcessNotificationTransport.h"
 #include "platform/dbus/BusConnection.h"
 #include "platform/device/DeviceRoot.h"
+#include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/SystemLog.h"
 #include "platform/mediaremote/DemoMusicApp.h"
@@ -38,6 +39,8 @@ constexpr const char* kSpringBoardBundleIdentifier = "com.apple.springboard";
 // Fingers are sampled at the display's rate while they move.
 constexpr double kTouchSampleInterval = 1.0 / 60.0;
 constexpr double kTapDuration = 0.05;
+// The player's domain: its "landscape" setting lets a phone's screen turn.
+constexpr const char* kPlayerDomain = "com.varlo.rotixsettings";
 
 std::optional<UIDeviceOrientation> orientationNamed(const std::string& name) {
     static const std::pair<const char*, UIDeviceOrientation> names[] = {
@@ -69,6 +72,8 @@ SpringBoardHost::SpringBoardHost(Options options)
 }
 
 SpringBoardHost::~SpringBoardHost() {
+    if (m_orientationObserver)
+        NSNotificationCenter::defaultCenter()->removeObserver(m_orientationObserver);
     // The process-wide centre outlives the host; it must not keep reading a
     // bus that is about to close.
     if (m_busTransport)
@@ -91,6 +96,7 @@ void SpringBoardHost::boot() {
     LockScreenClasses::registerAll(omitted);
     if (m_passcodeLocked && objc_getClass("SBDeviceLockController"))
         SBDeviceLockController::sharedController()->setPasscodeLocked(true);
+    followDeviceOrientation();
     auto loaded = MobileSubstrate::loadExtensionsForBundleIdentifier(kSpringBoardBundleIdentifier);
     for (const auto& extension : loaded.loaded)
         m_loadedExtensions.push_back(extension.name);
@@ -103,6 +109,32 @@ void SpringBoardHost::boot() {
     auto device = UIDevice::currentDevice();
     device->setOrientation(device->orientation());
     NSRunLoop::mainRunLoop().runUntilIdle();
+}
+
+void SpringBoardHost::followDeviceOrientation() {
+    auto device = UIDevice::currentDevice();
+    bool phoneTurns = false;
+    // Read once, at the start, the way the player reads it: a phone's lock
+    // screen turns only when the player follows the turn too.
+    if (device->userInterfaceIdiom() == UIUserInterfaceIdiom::Phone) {
+        CFPreferencesAppSynchronize(kPlayerDomain);
+        auto landscape = CFPreferencesCopyAppValue("landscape", kPlayerDomain);
+        phoneTurns = landscape && landscape->isBooleanTrue();
+    }
+    m_rotation = UIScreenRotation(device->userInterfaceIdiom(), phoneTurns);
+    device->beginGeneratingDeviceOrientationNotifications();
+    // Registered before any extension loads, so it is the first to hear.
+    m_orientationObserver = NSNotificationCenter::defaultCenter()->addObserverForName(
+        UIDeviceOrientationDidChangeNotification, nullptr,
+        [this](const NSNotification&) { turnScreen(); });
+}
+
+void SpringBoardHost::turnScreen() {
+    if (!m_rotation.follow(UIDevice::currentDevice()->orientation()))
+        return;
+    UIScreen::mainScreen()->setBoundsSize(m_rotation.boundsSize(m_profile.screenSize));
+    if (m_lockScreen)
+        m_lockScreen->layOut(UIScreen::mainScreen()->bounds());
 }
 
 void SpringBoardHost::connectSessionBus() {
@@ -149,6 +181,7 @@ Json SpringBoardHost::dump() const {
     device.set("name", m_profile.name);
     device.set("idiom", static_cast<long>(UIDevice::currentDevice()->userInterfaceIdiom()));
     device.set("orientation", static_cast<long>(UIDevice::currentDevice()->orientation()));
+    device.set("interfaceOrientation", static_cast<long>(m_rotation.orientation()));
     CGRect bounds = UIScreen::mainScreen()->bounds();
     device.set("screen", ViewDump::dumpRect(bounds.origin.x, bounds.origin.y, bounds.size.width,
                                             bounds.size.height));

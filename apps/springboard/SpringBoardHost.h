@@ -2,8 +2,10 @@
 
 #include "apps/common/HostClock.h"
 #include "apps/common/Scenario.h"
+#include "platform/objc/NSObject.h"
 #include "platform/render/Json.h"
 #include "platform/uikit/UIDeviceProfile.h"
+#include "platform/uikit/UIScreenRotation.h"
 
 #include <functional>
 #include <memory>
@@ -51,10 +53,16 @@ public:
 private:
     std::optional<std::string> requireBoot();
     void connectSessionBus();
+    // The home screen turns its screen with the device before anything else
+    // hears of the turn, so the lock screen and the player lay out in it.
+    void followDeviceOrientation();
+    void turnScreen();
 
     Options m_options;
     std::shared_ptr<Clock> m_clock;
     UIDeviceProfile m_profile;
+    UIScreenRotation m_rotation{UIUserInterfaceIdiom::Phone, false};
+    id m_orientationObserver;
     bool m_booted = false;
     bool m_passcodeLocked = false;
     std::unique_ptr<LockScreen> m_lockScreen;

@@ -67,6 +67,9 @@ void MPUSystemMediaControlsViewController::loadView() {
     label->setText("Not Playing");
     label->setTextAlignment(NSTextAlignment::Center);
     label->setTextColor(UIColor::colorWithWhite(0.25, 1));
+    // The panel spans the page however wide the screen turns.
+    panel->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
+    label->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
     panel->addSubview(label);
     setView(panel);
 }

@@ -115,6 +115,11 @@ void SBDashBoardNotificationListViewController::buildList() {
         auto body = UILabel::create(CGRectMake(14, 56, width - 28, 22));
         body->setText(sample.body);
         body->setFont(UIFont::systemFontOfSize(15));
+        // A card spans the list however wide the screen turns.
+        card->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
+        for (const auto& label : {application, title, body})
+            label->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
+        when->setAutoresizingMask(UIViewAutoresizingFlexibleLeftMargin);
         for (const auto& label : {application, when, title, body})
             card->addSubview(label);
         m_scrollView->addSubview(card);

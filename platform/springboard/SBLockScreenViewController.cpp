@@ -4,6 +4,7 @@
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UIScreen.h"
 
+#include <algorithm>
 #include <cmath>
 
 Class SBLockScreenViewController::registerClass() {
@@ -29,13 +30,24 @@ const std::shared_ptr<UIView>& SBLockScreenViewController::passcodeView() {
 }
 
 void SBLockScreenViewController::buildPasscodeView() {
-    CGRect screen = UIScreen::mainScreen()->bounds();
-    m_passcodeView = UIView::create(screen);
+    m_passcodeView = UIView::create(UIScreen::mainScreen()->bounds());
     m_passcodeView->setBackgroundColor(UIColor::colorWithWhite(0.05, 0.92));
     m_passcodeView->setAutoresizingMask(UIViewAutoresizingFlexibleWidth |
                                         UIViewAutoresizingFlexibleHeight);
     m_passcodeView->setHidden(true);
-    auto title = UILabel::create(CGRectMake(0, screen.size.height * 0.16, screen.size.width, 30));
+    fillPasscodeView();
+}
+
+void SBLockScreenViewController::layOutPasscodeView() {
+    if (m_passcodeView)
+        fillPasscodeView();
+}
+
+void SBLockScreenViewController::fillPasscodeView() {
+    while (!m_passcodeView->subviews().empty())
+        m_passcodeView->subviews().back()->removeFromSuperview();
+    CGSize screen = m_passcodeView->bounds().size;
+    auto title = UILabel::create(CGRectMake(0, screen.height * 0.16, screen.width, 30));
     title->setText("Enter Passcode");
     title->setTextColor(UIColor::whiteColor());
     title->setFont(UIFont::systemFontOfSize(20));
@@ -43,19 +55,22 @@ void SBLockScreenViewController::buildPasscodeView() {
     title->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
     m_passcodeView->addSubview(title);
     // Six entry dots and a keypad of round keys, as the phone draws them.
-    double dotsLeft = screen.size.width / 2 - 6 * 22 / 2.0;
+    double dotsLeft = screen.width / 2 - 6 * 22 / 2.0;
     for (int i = 0; i < 6; ++i) {
-        auto dot = UIView::create(
-            CGRectMake(dotsLeft + i * 22 + 5, screen.size.height * 0.16 + 45, 12, 12));
+        auto dot =
+            UIView::create(CGRectMake(dotsLeft + i * 22 + 5, screen.height * 0.16 + 45, 12, 12));
         dot->layer()->setCornerRadius(6);
         dot->layer()->setBorderWidth(1);
         dot->layer()->setBorderColor(UIColor::whiteColor());
         m_passcodeView->addSubview(dot);
     }
-    double key = std::min(78.0, screen.size.width / 4.6);
+    // Four rows of keys stand in the lower two thirds, so that a phone held
+    // sideways shows them all.
+    double rowsInKeys = 4 + 3 * 0.3 * 0.6;
+    double key = std::min({78.0, screen.width / 4.6, screen.height * 0.66 / rowsInKeys});
     double gap = key * 0.3;
-    double left = screen.size.width / 2 - (3 * key + 2 * gap) / 2;
-    double top = screen.size.height * 0.32;
+    double left = screen.width / 2 - (3 * key + 2 * gap) / 2;
+    double top = screen.height * 0.32;
     const char* digits[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "0"};
     for (int i = 0; i < 10; ++i) {
         int row = i < 9 ? i / 3 : 3;

@@ -22,6 +22,9 @@ public:
     int passcodeRequestCount() const { return m_requests; }
     // The view the passcode screen is shown in; the host puts it on screen.
     const std::shared_ptr<UIView>& passcodeView();
+    // Lays the keypad out again for the view's present size, after the
+    // screen turned.
+    void layOutPasscodeView();
 
     std::string_view className() const override { return "SBLockScreenViewController"; }
 
@@ -30,6 +33,7 @@ protected:
 
 private:
     void buildPasscodeView();
+    void fillPasscodeView();
 
     bool m_passcodeVisible = false;
     int m_requests = 0;

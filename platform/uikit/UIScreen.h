@@ -8,8 +8,8 @@
 #include <mutex>
 
 // The device's screen. Its bounds and scale come from the device profile the
-// host chose. Read from any thread: image work in the background asks for the
-// scale.
+// host chose, the bounds turned the way the interface stands. Read from any
+// thread: image work in the background asks for the scale.
 class UIScreen : public NSObject {
 public:
     static std::shared_ptr<UIScreen> mainScreen();
@@ -19,7 +19,8 @@ public:
 
     // For hosts and tests: the screen of the given device.
     void setProfile(const UIDeviceProfile& profile);
-    // A rotation swaps the screen's sides in the hosts that follow it.
+    // A host that turns its screen with the device sets the size the turn
+    // gives (UIScreenRotation); the scale stays.
     void setBoundsSize(CGSize size);
 
     std::string_view className() const override { return "UIScreen"; }

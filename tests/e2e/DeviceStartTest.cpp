@@ -24,7 +24,8 @@ TEST(DeviceStart, AnOrientationSetBeforeTheStartIsNotLost) {
     HostRun host(ROTIX_SPRINGBOARD_PATH);
     ASSERT_EQ(host.run("device ipad\norientation landscape-left\nwait 0.5\ndump out.json\n"), 0)
         << host.standardError();
-    EXPECT_EQ(ringFrame(host.readJson("out.json").value()).serialize(0), "[192,287,384,384]\n");
+    // The landscape tablet layout in the turned 1024 x 768 screen.
+    EXPECT_EQ(ringFrame(host.readJson("out.json").value()).serialize(0), "[320,159,384,384]\n");
 }
 
 TEST(DeviceStart, APhoneIsLaidOutAtOnceWhicheverWayItIsHeld) {
@@ -34,7 +35,9 @@ TEST(DeviceStart, APhoneIsLaidOutAtOnceWhicheverWayItIsHeld) {
                        "dump out.json\n"),
               0)
         << host.standardError();
-    EXPECT_EQ(ringFrame(host.readJson("out.json").value()).serialize(0), "[42,290,330,330]\n");
+    Json dump = host.readJson("out.json").value();
+    EXPECT_EQ(ringFrame(dump).serialize(0), "[42,290,330,330]\n");
+    EXPECT_EQ(dump["device"]["screen"].serialize(0), "[0,0,414,736]\n");
 }
 
 } // namespace

@@ -21,6 +21,19 @@ protected:
 
 const std::string kSetup = "device iphone-7-plus\nplaylist demo\nplay\nwait 1\n";
 
+// A PNG's width and height, from its header.
+std::pair<unsigned, unsigned> pngSize(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    char header[24] = {};
+    file.read(header, sizeof header);
+    EXPECT_EQ(std::string(header + 1, 3), "PNG");
+    auto be32 = [&](int at) {
+        return (unsigned char)header[at] << 24 | (unsigned char)header[at + 1] << 16 |
+               (unsigned char)header[at + 2] << 8 | (unsigned char)header[at + 3];
+    };
+    return {be32(16), be32(20)};
+}
+
 TEST_F(SpringBoard, ABadLineStopsTheRunWithItsLineNumber) {
     EXPECT_EQ(host.run("device iphone-7\nwait 1\nwobble 3\nwait 1\n"), 2);
     EXPECT_NE(host.standardError().find("scenario.scn:3: unknown command 'wobble'"),
@@ -39,16 +52,43 @@ TEST_F(SpringBoard, ABadLineStopsTheRunWithItsLineNumber) {
 
 TEST_F(SpringBoard, SnapshotIsAPictureOfTheScreenAtItsScale) {
     ASSERT_EQ(host.run("device iphone-se\nsnapshot shot.png\n"), 0) << host.standardError();
-    std::ifstream file(host.folder() / "shot.png", std::ios::binary);
-    char header[24] = {};
-    file.read(header, sizeof header);
-    EXPECT_EQ(std::string(header + 1, 3), "PNG");
-    auto be32 = [&](int at) {
-        return (unsigned char)header[at] << 24 | (unsigned char)header[at + 1] << 16 |
-               (unsigned char)header[at + 2] << 8 | (unsigned char)header[at + 3];
-    };
-    EXPECT_EQ(be32(16), 640u);
-    EXPECT_EQ(be32(20), 1136u);
+    EXPECT_EQ(pngSize(host.folder() / "shot.png"), std::make_pair(640u, 1136u));
+}
+
+// A tablet, and a phone with the "landscape" setting, turn the screen with
+// the device: the lock screen and the player lay out in the turned shape and
+// the snapshot shows it. Lying flat keeps the last way up; a tablet upside
+// down stands portrait again.
+TEST_F(SpringBoard, ATabletOrAnAllowedPhoneTurnsItsScreenWithTheDevice) {
+    ASSERT_EQ(host.run("device ipad\nplaylist demo\norientation landscape-left\n"
+                       "snapshot pad.png\ndump pad.json\norientation face-up\ndump flat.json\n"
+                       "orientation upside-down\ndump upside.json\n"),
+              0)
+        << host.standardError();
+    Json pad = host.readJson("pad.json").value();
+    EXPECT_EQ(pad["device"]["screen"].serialize(0), "[0,0,1024,768]\n");
+    EXPECT_EQ(pad["window"]["frame"].serialize(0), "[0,0,1024,768]\n");
+    const Json* ring = findView(pad["window"], "UICircularSlider");
+    ASSERT_NE(ring, nullptr);
+    EXPECT_EQ((*ring)["frame"].serialize(0), "[320,159,384,384]\n");
+    EXPECT_EQ(pngSize(host.folder() / "pad.png"), std::make_pair(2048u, 1536u));
+    EXPECT_EQ(host.readJson("flat.json").value()["device"]["screen"].serialize(0),
+              "[0,0,1024,768]\n");
+    EXPECT_EQ(host.readJson("upside.json").value()["device"]["screen"].serialize(0),
+              "[0,0,768,1024]\n");
+
+    ASSERT_EQ(host.run("device iphone-7-plus\npref com.varlo.rotixsettings landscape bool true\n"
+                       "playlist demo\norientation landscape-right\nsnapshot phone.png\n"
+                       "dump phone.json\n"),
+              0)
+        << host.standardError();
+    Json phone = host.readJson("phone.json").value();
+    EXPECT_EQ(phone["device"]["screen"].serialize(0), "[0,0,736,414]\n");
+    ring = findView(phone["window"], "UICircularSlider");
+    ASSERT_NE(ring, nullptr);
+    // Centred across the turned screen, its lower edge on the middle line.
+    EXPECT_EQ((*ring)["frame"].serialize(0), "[203,-123,330,330]\n");
+    EXPECT_EQ(pngSize(host.folder() / "phone.png"), std::make_pair(2208u, 1242u));
 }
 
 TEST_F(SpringBoard, TheExtensionPutsThePlayerIntoTheMediaControlsPage) {
