@@ -14,6 +14,7 @@
 #include <cmath>
 #include <iostream>
 #include <poll.h>
+#include <utility>
 
 namespace {
 
@@ -61,6 +62,21 @@ bool startVideo(std::string* error) {
     return true;
 }
 
+SDL_Rect usableBounds(int display) {
+    SDL_Rect usable{0, 0, 1024, 768};
+    SDL_GetDisplayUsableBounds(display, &usable);
+    return usable;
+}
+
+// A window showing the screen whole, in its shape, at most `maximumScale`
+// window units a point and within the usable share of the display.
+std::pair<int, int> windowSize(CGSize screen, const SDL_Rect& usable, double maximumScale) {
+    double scale = std::min({usable.w * kDisplayShare / screen.width,
+                             usable.h * kDisplayShare / screen.height, maximumScale});
+    return {std::max(1, static_cast<int>(std::lround(screen.width * scale))),
+            std::max(1, static_cast<int>(std::lround(screen.height * scale)))};
+}
+
 void redrawDrawingViews(UIView& view) {
     if (view.drawsContent())
         view.setNeedsDisplay();
@@ -91,12 +107,8 @@ bool LiveWindow::create(std::string* error) {
     if (!(m_screenSize.width > 0) || !(m_screenSize.height > 0))
         m_screenSize = {320, 480};
 
-    SDL_Rect usable{0, 0, 1024, 768};
-    SDL_GetDisplayUsableBounds(0, &usable);
-    double scale = std::min({usable.w * kDisplayShare / m_screenSize.width,
-                             usable.h * kDisplayShare / m_screenSize.height, kMaximumStartScale});
-    int width = std::max(1, static_cast<int>(std::lround(m_screenSize.width * scale)));
-    int height = std::max(1, static_cast<int>(std::lround(m_screenSize.height * scale)));
+    SDL_Rect usable = usableBounds(0);
+    auto [width, height] = windowSize(m_screenSize, usable, kMaximumStartScale);
     m_window =
         SDL_CreateWindow(m_options.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                          width, height, SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
@@ -197,6 +209,25 @@ bool LiveWindow::resizeBuffer() {
     m_damage.invalidate();
     m_needsFullPresent = true;
     return true;
+}
+
+void LiveWindow::reshapeWindow(CGSize previousScreen) {
+    // A point keeps the size it had on the display, as far as the display
+    // lets it; the window stays where it was, moved only to stay on it.
+    int windowWidth = 0, windowHeight = 0;
+    SDL_GetWindowSize(m_window, &windowWidth, &windowHeight);
+    double unitsPerPoint =
+        std::min(windowWidth / previousScreen.width, windowHeight / previousScreen.height);
+    int display = std::max(0, SDL_GetWindowDisplayIndex(m_window));
+    SDL_Rect usable = usableBounds(display);
+    auto [width, height] = windowSize(m_screenSize, usable, unitsPerPoint);
+    SDL_SetWindowSize(m_window, width, height);
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(m_window, &x, &y);
+    int keptX = std::max(usable.x, std::min(x, usable.x + usable.w - width));
+    int keptY = std::max(usable.y, std::min(y, usable.y + usable.h - height));
+    if (keptX != x || keptY != y)
+        SDL_SetWindowPosition(m_window, keptX, keptY);
 }
 
 std::optional<CGPoint> LiveWindow::screenPoint(int windowX, int windowY, bool clampToScreen) const {
@@ -453,9 +484,10 @@ bool LiveWindow::drawFrame() {
     CGSize size = root->bounds().size;
     if (size.width > 0 && size.height > 0 &&
         (size.width != m_screenSize.width || size.height != m_screenSize.height)) {
-        // The screen turned (or the device changed): keep the window's size
-        // and fit the new shape into it.
+        // The screen turned: the window takes its new shape.
+        CGSize previous = m_screenSize;
         m_screenSize = size;
+        reshapeWindow(previous);
         if (!resizeBuffer())
             return false;
     }

@@ -84,6 +84,8 @@ private:
     void syncTextInput();
 
     bool resizeBuffer();
+    // Gives the window the shape of the screen, which was `previousScreen`.
+    void reshapeWindow(CGSize previousScreen);
     // Draws what changed; true when a frame went to the screen.
     bool drawFrame();
     void scheduleNextFrame(double interval);

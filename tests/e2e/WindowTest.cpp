@@ -461,6 +461,33 @@ TEST_F(Window, AnIdleLockScreenDrawsNothingAndKeysSendActivatorEvents) {
     EXPECT_EQ(host.finish(), 0) << host.standardError();
 }
 
+// A phone allowed to turn, turned on its side: the window takes the shape
+// of the turned screen rather than fitting it into the upright one.
+TEST_F(Window, TheWindowTakesTheShapeOfATurnedScreen) {
+    LiveHost host(ROTIX_SPRINGBOARD_PATH);
+    // The setting is read as the home screen starts, before the window opens.
+    auto preferences = host.root() / "var/mobile/Library/Preferences";
+    std::filesystem::create_directories(preferences);
+    std::ofstream(preferences / "com.varlo.rotixsettings.plist")
+        << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+           "<key>landscape</key><true/></dict></plist>\n";
+    ASSERT_TRUE(startHost(host)) << host.standardError();
+    ASSERT_TRUE(host.send("orientation landscape-left"));
+    auto turned = host.waitFor(
+        [](const Json& dump) {
+            const Json& window = dump["liveWindow"];
+            return window["pixelWidth"].asNumber() > window["pixelHeight"].asNumber();
+        },
+        10s);
+    ASSERT_TRUE(turned) << host.standardError();
+    EXPECT_EQ((*turned)["device"]["screen"].serialize(0), "[0,0,736,414]\n");
+    auto geometry = findWindow();
+    ASSERT_TRUE(geometry);
+    EXPECT_NEAR(double(geometry->width) / geometry->height, 736.0 / 414.0, 0.01);
+    ASSERT_TRUE(pressEscape(*geometry, &host)) << host.standardError();
+    EXPECT_EQ(host.finish(), 0) << host.standardError();
+}
+
 // A display that goes away (the desktop session ends) ends the host with a
 // line and status 1; it must not spin on the dead connection.
 TEST_F(Window, WhenTheDisplayGoesAwayTheHostEnds) {
