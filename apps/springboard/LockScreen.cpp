@@ -38,6 +38,14 @@ CGRect timeFrame(CGRect screen) {
 CGRect dateFrame(CGRect screen) {
     return CGRectMake(0, screen.size.height * 0.06 + 82, screen.size.width, 26);
 }
+
+// The player's landscape layouts place their views in a view of the upright
+// screen's size (the ring's lower edge on its middle line, the labels above
+// the ring): turned, the content keeps that size, centred across the page and
+// standing at its top, so those layouts land inside the turned screen.
+CGRect coveringFrame(CGRect page, CGSize portrait) {
+    return CGRectMake((page.size.width - portrait.width) / 2, 0, portrait.width, portrait.height);
+}
 } // namespace
 
 LockScreen::LockScreen(CGRect screen) {
@@ -152,7 +160,7 @@ void LockScreen::rebuildMediaControlsPage() {
         m_mainPage->addSubview(m_mediaPageView);
 }
 
-void LockScreen::layOut(CGRect screen) {
+void LockScreen::layOut(CGRect screen, CGSize portrait) {
     // Read before the pages change width: the page shown stays shown.
     long page = m_pages->currentPage();
     // What an extension put into the media-controls page to cover it (the
@@ -160,7 +168,8 @@ void LockScreen::layOut(CGRect screen) {
     std::vector<std::shared_ptr<UIView>> covering;
     if (m_mediaPageView) {
         for (const auto& content : m_mediaPageView->subviews()) {
-            if (content->frame() == m_mediaPageView->bounds())
+            if (content->frame() == m_mediaPageView->bounds() ||
+                content->frame() == coveringFrame(m_mediaPageView->bounds(), portrait))
                 covering.push_back(content);
         }
     }
@@ -179,7 +188,7 @@ void LockScreen::layOut(CGRect screen) {
     if (m_mediaPageView)
         m_mediaPageView->setFrame(screen);
     for (const auto& content : covering)
-        content->setFrame(screen);
+        content->setFrame(coveringFrame(screen, portrait));
     m_pages->setContentOffset({screen.size.width * static_cast<double>(page), 0});
 
     if (objc_getClass("SBLockScreenManager"))

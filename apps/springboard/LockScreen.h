@@ -31,8 +31,8 @@ public:
     // lock screen does when it rebuilds its pages.
     void rebuildMediaControlsPage();
     // Lays the lock screen out again in the screen's new bounds, after the
-    // screen turned.
-    void layOut(CGRect screenBounds);
+    // screen turned; `portrait` is the screen's size held upright.
+    void layOut(CGRect screenBounds, CGSize portrait);
     // The lock screen's own clock and date, from the run loop's clock.
     void updateClock();
     // A finger on the screen wakes the backlight.

@@ -134,7 +134,7 @@ void SpringBoardHost::turnScreen() {
         return;
     UIScreen::mainScreen()->setBoundsSize(m_rotation.boundsSize(m_profile.screenSize));
     if (m_lockScreen)
-        m_lockScreen->layOut(UIScreen::mainScreen()->bounds());
+        m_lockScreen->layOut(UIScreen::mainScreen()->bounds(), m_profile.screenSize);
 }
 
 void SpringBoardHost::connectSessionBus() {

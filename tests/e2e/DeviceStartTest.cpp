@@ -24,8 +24,8 @@ TEST(DeviceStart, AnOrientationSetBeforeTheStartIsNotLost) {
     HostRun host(ROTIX_SPRINGBOARD_PATH);
     ASSERT_EQ(host.run("device ipad\norientation landscape-left\nwait 0.5\ndump out.json\n"), 0)
         << host.standardError();
-    // The landscape tablet layout in the turned 1024 x 768 screen.
-    EXPECT_EQ(ringFrame(host.readJson("out.json").value()).serialize(0), "[320,159,384,384]\n");
+    // The landscape tablet layout, in a player of the upright screen's size.
+    EXPECT_EQ(ringFrame(host.readJson("out.json").value()).serialize(0), "[192,287,384,384]\n");
 }
 
 TEST(DeviceStart, APhoneIsLaidOutAtOnceWhicheverWayItIsHeld) {

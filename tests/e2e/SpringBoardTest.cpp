@@ -68,9 +68,13 @@ TEST_F(SpringBoard, ATabletOrAnAllowedPhoneTurnsItsScreenWithTheDevice) {
     Json pad = host.readJson("pad.json").value();
     EXPECT_EQ(pad["device"]["screen"].serialize(0), "[0,0,1024,768]\n");
     EXPECT_EQ(pad["window"]["frame"].serialize(0), "[0,0,1024,768]\n");
+    // The player keeps the upright screen's size, centred across the turned
+    // one, so its landscape layout lands inside the screen.
+    const Json* player = findView(pad["window"], "Rotix");
     const Json* ring = findView(pad["window"], "UICircularSlider");
-    ASSERT_NE(ring, nullptr);
-    EXPECT_EQ((*ring)["frame"].serialize(0), "[320,159,384,384]\n");
+    ASSERT_TRUE(player && ring);
+    EXPECT_EQ((*player)["frame"].serialize(0), "[128,0,768,1024]\n");
+    EXPECT_EQ((*ring)["frame"].serialize(0), "[192,287,384,384]\n");
     EXPECT_EQ(pngSize(host.folder() / "pad.png"), std::make_pair(2048u, 1536u));
     EXPECT_EQ(host.readJson("flat.json").value()["device"]["screen"].serialize(0),
               "[0,0,1024,768]\n");
@@ -84,10 +88,13 @@ TEST_F(SpringBoard, ATabletOrAnAllowedPhoneTurnsItsScreenWithTheDevice) {
         << host.standardError();
     Json phone = host.readJson("phone.json").value();
     EXPECT_EQ(phone["device"]["screen"].serialize(0), "[0,0,736,414]\n");
+    player = findView(phone["window"], "Rotix");
     ring = findView(phone["window"], "UICircularSlider");
-    ASSERT_NE(ring, nullptr);
-    // Centred across the turned screen, its lower edge on the middle line.
-    EXPECT_EQ((*ring)["frame"].serialize(0), "[203,-123,330,330]\n");
+    ASSERT_TRUE(player && ring);
+    // Centred across the turned screen, its lower edge on the player's middle
+    // line, which leaves it whole inside the screen.
+    EXPECT_EQ((*player)["frame"].serialize(0), "[161,0,414,736]\n");
+    EXPECT_EQ((*ring)["frame"].serialize(0), "[42,38,330,330]\n");
     EXPECT_EQ(pngSize(host.folder() / "phone.png"), std::make_pair(2208u, 1242u));
 }
 
