@@ -1,5 +1,7 @@
+#include "apps/common/QuotedName.h"
 #include "platform/activator/LAActivatorBusClient.h"
 #include "platform/dbus/BusConnection.h"
+#include "platform/foundation/UTF8Text.h"
 
 #include <iostream>
 #include <string>
@@ -23,7 +25,7 @@ int reportOutcome(LAActivatorBusClient::Outcome outcome, const std::string& list
     case LAActivatorBusClient::Outcome::Handled:
         return kSucceeded;
     case LAActivatorBusClient::Outcome::NoListener:
-        std::cerr << "activator: no listener is registered as '" << listenerName << "'\n";
+        std::cerr << "activator: no listener is registered as " << quotedName(listenerName) << "\n";
         return kNotDelivered;
     case LAActivatorBusClient::Outcome::NoHost:
         std::cerr << "activator: no home-screen host is running on the session bus\n";
@@ -43,6 +45,13 @@ int main(int argc, char** argv) {
     const std::string command = argv[1];
     if (!((command == "send" && argc == 3 && *argv[2]) || (command == "list" && argc == 2)))
         return usage();
+    // The bus carries only UTF-8; the name is refused here, where the fault
+    // is, rather than blamed on the host that never saw it.
+    if (command == "send" && !isValidUTF8(argv[2])) {
+        std::cerr << "activator: a listener name is UTF-8 text, not " << quotedName(argv[2])
+                  << "\n";
+        return kUsageOrNoBus;
+    }
 
     std::string error;
     auto bus = BusConnection::openSessionBus(&error);

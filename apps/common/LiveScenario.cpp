@@ -80,7 +80,8 @@ void LiveScenario::runCompleteLines() {
     m_buffer.erase(0, start);
     if (m_discardingLongLine) {
         m_buffer.clear();
-    } else if (m_buffer.size() > kMaximumLineLength) {
+    } else if (m_buffer.size() > Scenario::kMaximumLineLength) {
+        // Dropped whole rather than buffered forever; the session goes on.
         m_onFailure(m_name + ":" + std::to_string(m_lineNumber + 1) + ": line too long, dropped");
         m_buffer.clear();
         m_discardingLongLine = true;

@@ -29,9 +29,6 @@ private:
     void runCompleteLines();
     void finish();
 
-    // A line longer than this is dropped whole rather than buffered forever.
-    static constexpr size_t kMaximumLineLength = 64 * 1024;
-
     Scenario& m_scenario;
     int m_fd;
     std::string m_name;

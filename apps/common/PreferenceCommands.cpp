@@ -1,5 +1,6 @@
 #include "apps/common/PreferenceCommands.h"
 
+#include "apps/common/QuotedName.h"
 #include "platform/corefoundation/CFPreferences.h"
 
 #include <cmath>
@@ -39,11 +40,11 @@ void registerPreferenceCommands(Scenario& scenario) {
                  [](const Scenario::Line& line) -> Result {
                      auto value = parsePreferenceValue(line.arguments[2], line.arguments[3]);
                      if (!value)
-                         return "bad value '" + line.arguments[3] + "' for kind '" +
-                                line.arguments[2] + "'";
+                         return "bad value " + quotedName(line.arguments[3]) + " for kind " +
+                                quotedName(line.arguments[2]);
                      CFPreferencesSetAppValue(line.arguments[1], *value, line.arguments[0]);
                      if (!CFPreferencesAppSynchronize(line.arguments[0]))
-                         return "cannot write the domain '" + line.arguments[0] + "'";
+                         return "cannot write the domain " + quotedName(line.arguments[0]);
                      return std::nullopt;
                  }});
     scenario.addCommand("pref-delete",
@@ -51,7 +52,7 @@ void registerPreferenceCommands(Scenario& scenario) {
                              CFPreferencesSetAppValue(line.arguments[1], std::nullopt,
                                                       line.arguments[0]);
                              if (!CFPreferencesAppSynchronize(line.arguments[0]))
-                                 return "cannot write the domain '" + line.arguments[0] + "'";
+                                 return "cannot write the domain " + quotedName(line.arguments[0]);
                              return std::nullopt;
                          }});
 }

@@ -39,9 +39,21 @@ public:
     // Splits a line into words; double quotes group words with blanks in them.
     static std::optional<Line> parseLine(const std::string& text, int number, std::string* error);
 
+    // Lines longer than this, and scenarios larger than that, are mistakes
+    // (or /dev/zero), not scripts: reading them whole would take all memory.
+    static constexpr size_t kMaximumLineLength = 64 * 1024;
+    static constexpr size_t kMaximumBytes = 16 * 1024 * 1024;
+
+    // Opens a scenario file for reading; a folder is refused. Answers the
+    // descriptor, or -1 with the reason.
+    static int openFile(const std::string& path, std::string* error);
+
     // Runs the file; answers the message of the line that failed, if any,
     // as "FILE:LINE: message".
     std::optional<std::string> runFile(const std::string& path);
+    // Runs the lines read from the descriptor as they come, to its end,
+    // holding no more than one line at a time.
+    std::optional<std::string> runDescriptor(int fd, const std::string& name);
     std::optional<std::string> runText(const std::string& text, const std::string& name);
 
     // Runs one line; a live session feeds lines one at a time as they come.
@@ -54,5 +66,10 @@ private:
 // Argument helpers for handlers: they answer nothing for a malformed value.
 std::optional<double> parseScenarioNumber(const std::string& text);
 std::optional<double> parseScenarioDuration(const std::string& text);
+// How long a finger stays on the glass in a drag or a hold: no longer than a
+// person keeps one there, so that a typo does not move the clock in
+// sixtieths of a second for hours. Nothing, and why, for anything else.
+constexpr double kMaximumTouchSeconds = 60;
+std::optional<double> parseScenarioTouchDuration(const std::string& text, std::string* error);
 // Two arguments from the given one on, as a point in screen points.
 std::optional<CGPoint> parseScenarioPoint(const Scenario::Line& line, size_t first);

@@ -4,7 +4,6 @@
 #include "platform/foundation/NSRunLoop.h"
 
 #include <iostream>
-#include <iterator>
 #include <unistd.h>
 
 namespace {
@@ -28,13 +27,8 @@ int runHostScenario(Scenario& scenario, const std::string& path, HostClock clock
             loop.run();
         return 0;
     }
-    std::optional<std::string> failure;
-    if (path == kStandardInput) {
-        std::string text(std::istreambuf_iterator<char>(std::cin), {});
-        failure = scenario.runText(text, "stdin");
-    } else {
-        failure = scenario.runFile(path);
-    }
+    auto failure = path == kStandardInput ? scenario.runDescriptor(STDIN_FILENO, "stdin")
+                                          : scenario.runFile(path);
     if (failure) {
         std::cerr << programName << ": " << *failure << "\n";
         return 2;

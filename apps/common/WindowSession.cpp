@@ -4,7 +4,6 @@
 #include "platform/foundation/NSRunLoop.h"
 
 #include <cstdlib>
-#include <fcntl.h>
 #include <iostream>
 #include <memory>
 #include <unistd.h>
@@ -24,9 +23,10 @@ int runWindowSession(Scenario& scenario, const WindowSessionOptions& options,
     if (options.scenarioPath == "-") {
         fd = STDIN_FILENO;
     } else if (!options.scenarioPath.empty()) {
-        fd = ::open(options.scenarioPath.c_str(), O_RDONLY | O_CLOEXEC);
+        std::string error;
+        fd = Scenario::openFile(options.scenarioPath, &error);
         if (fd < 0)
-            return fail("cannot read '" + options.scenarioPath + "'");
+            return fail(error);
     }
     struct Closer {
         int fd;

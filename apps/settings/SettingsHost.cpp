@@ -1,5 +1,6 @@
 #include "apps/settings/SettingsHost.h"
 
+#include "apps/common/QuotedName.h"
 #include "apps/settings/SettingsFinger.h"
 #include "apps/settings/SettingsKeyboard.h"
 #include "platform/corefoundation/PropertyListFile.h"
@@ -205,7 +206,8 @@ std::shared_ptr<PSViewController> SettingsHost::topController() const {
 void SettingsHost::pressEditingKey(const std::string& key) {
     if (key == "return") {
         if (auto refusal = m_keyboard->commit())
-            std::cerr << "settings: the row refused: " << *refusal << "\n";
+            std::cerr << "settings: the row refused: "
+                      << printableText(*refusal, kMaximumRefusalCharacters) << "\n";
     } else if (key == "escape") {
         m_keyboard->cancel();
     } else if (key == "backspace") {

@@ -31,6 +31,10 @@ public:
         HostClock clock = HostClock::Manual;
     };
 
+    // A row's refusal repeats what was typed; standard error shows it
+    // escaped and cut to this many characters.
+    static constexpr size_t kMaximumRefusalCharacters = 200;
+
     // The schemes every device opens: the web, and Cydia on a jailbroken one.
     static constexpr const char* kBaseSchemes[] = {"http", "https", "cydia"};
 

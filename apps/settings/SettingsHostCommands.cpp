@@ -1,4 +1,6 @@
+#include "apps/common/DumpOutput.h"
 #include "apps/common/PreferenceCommands.h"
+#include "apps/common/QuotedName.h"
 #include "apps/settings/SettingsFinger.h"
 #include "apps/settings/SettingsHost.h"
 #include "apps/settings/SettingsKeyboard.h"
@@ -17,7 +19,6 @@
 #include "platform/uikit/UIScreen.h"
 
 #include <cmath>
-#include <fstream>
 #include <iostream>
 #include <set>
 
@@ -62,7 +63,7 @@ void SettingsHost::registerCommands(Scenario& scenario) {
                              }
                              auto profile = UIDeviceProfile::named(line.arguments[0], idiom);
                              if (!profile)
-                                 return "unknown device '" + line.arguments[0] + "'";
+                                 return "unknown device " + quotedName(line.arguments[0]);
                              m_profile = *profile;
                              UIScreen::mainScreen()->setProfile(m_profile);
                              UIDevice::currentDevice()->setProfile(m_profile);
@@ -100,7 +101,7 @@ void SettingsHost::registerCommands(Scenario& scenario) {
     scenario.addCommand("wait", {"wait SECONDS", 1, 1, [this, &loop](const Line& line) -> Result {
                                      auto seconds = parseScenarioDuration(line.arguments[0]);
                                      if (!seconds)
-                                         return "bad duration '" + line.arguments[0] + "'";
+                                         return "bad duration " + quotedName(line.arguments[0]);
                                      boot();
                                      loop.runFor(*seconds);
                                      refreshWindow();
@@ -130,13 +131,14 @@ void SettingsHost::registerCommands(Scenario& scenario) {
                               specifier->cellType() == PSCellType::LinkList;
                  if (opens && (specifier->name() == name || specifier->detail() == name)) {
                      if (!list->selectSpecifier(specifier))
-                         return "the row '" + specifier->name() + "' opens nothing";
+                         return "the row " + quotedName(specifier->name()) + " opens nothing";
                      loop.runUntilIdle();
                      refreshWindow();
                      return std::nullopt;
                  }
              }
-             return "no pane '" + name + "' to open from " + list->navigationItem()->title();
+             return "no pane " + quotedName(name) + " to open from " +
+                    list->navigationItem()->title();
          }});
 
     scenario.addCommand("back", {"back", 0, 0, [this, &loop](const Line&) -> Result {
@@ -156,12 +158,13 @@ void SettingsHost::registerCommands(Scenario& scenario) {
                     auto list = topList();
                     auto specifier = list->specifierForKey(line.arguments[0]);
                     if (!specifier)
-                        return "no row for '" + line.arguments[0] + "' on " +
+                        return "no row for " + quotedName(line.arguments[0]) + " on " +
                                list->navigationItem()->title();
                     // A refusal is the row's answer, shown under it; the run goes on.
                     if (auto refusal = list->enterValue(specifier, line.arguments[1]))
-                        std::cerr << "settings: line " << line.number << ": the row '"
-                                  << specifier->name() << "' refused: " << *refusal << "\n";
+                        std::cerr << "settings: line " << line.number << ": the row "
+                                  << quotedName(specifier->name()) << " refused: "
+                                  << printableText(*refusal, kMaximumRefusalCharacters) << "\n";
                     loop.runUntilIdle();
                     refreshWindow();
                     return std::nullopt;
@@ -178,7 +181,7 @@ void SettingsHost::registerCommands(Scenario& scenario) {
              } else {
                  auto item = list->navigationItem()->rightBarButtonItem();
                  if (!item || item->title() != line.arguments[0])
-                     return "no row or bar button '" + line.arguments[0] + "' on " +
+                     return "no row or bar button " + quotedName(line.arguments[0]) + " on " +
                             list->navigationItem()->title();
                  m_root->pressRightBarButton();
              }
@@ -225,11 +228,12 @@ void SettingsHost::registerCommands(Scenario& scenario) {
         {"drag X1 Y1 X2 Y2 SECONDS", 5, 5, [this, &loop](const Line& line) -> Result {
              auto from = parseScenarioPoint(line, 0);
              auto to = parseScenarioPoint(line, 2);
-             auto seconds = parseScenarioDuration(line.arguments[4]);
+             std::string error;
+             auto seconds = parseScenarioTouchDuration(line.arguments[4], &error);
              if (!from || !to)
                  return "bad coordinates";
              if (!seconds)
-                 return "bad duration '" + line.arguments[4] + "'";
+                 return error;
              boot();
              int steps = std::max(1, static_cast<int>(std::ceil(*seconds / kTouchSampleInterval)));
              m_finger->down(*from);
@@ -309,21 +313,11 @@ void SettingsHost::registerCommands(Scenario& scenario) {
                              if (full && line.arguments[1] != "full")
                                  return "the second word can only be full";
                              if (!writeSnapshot(line.arguments[0], full))
-                                 return "cannot write '" + line.arguments[0] + "'";
+                                 return "cannot write " + quotedName(line.arguments[0]);
                              return std::nullopt;
                          }});
 
     scenario.addCommand("dump", {"dump FILE.json|-", 1, 1, [this](const Line& line) -> Result {
-                                     std::string text = dump().serialize();
-                                     if (line.arguments[0] == "-") {
-                                         std::cout << text;
-                                         std::cout.flush();
-                                         return std::nullopt;
-                                     }
-                                     std::ofstream file(line.arguments[0],
-                                                        std::ios::binary | std::ios::trunc);
-                                     if (!file || !(file << text))
-                                         return "cannot write '" + line.arguments[0] + "'";
-                                     return std::nullopt;
+                                     return writeDump(dump().serialize(), line.arguments[0]);
                                  }});
 }

@@ -1,3 +1,4 @@
+#include "apps/common/HostStartup.h"
 #include "apps/common/Scenario.h"
 #include "apps/common/ScenarioRunner.h"
 #include "apps/settings/SettingsHost.h"
@@ -16,6 +17,7 @@ int usage() {
 } // namespace
 
 int main(int argc, char** argv) {
+    reserveStandardDescriptors();
     SettingsHost::Options options;
     std::string scenarioPath;
     bool window = false;
@@ -57,6 +59,10 @@ int main(int argc, char** argv) {
         options.clock = HostClock::System;
     if (scenarioPath.empty() && !window)
         return usage();
+    if (auto problem = deviceRootProblem(options.root)) {
+        std::cerr << "settings: " << *problem << "\n";
+        return 2;
+    }
 
     SettingsHost host(options);
     Scenario scenario;

@@ -1,5 +1,6 @@
 #include "apps/springboard/NowPlayingCommands.h"
 
+#include "apps/common/QuotedName.h"
 #include "platform/foundation/NSDate.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/mediaremote/DemoMusicApp.h"
@@ -42,18 +43,18 @@ std::optional<std::string> readArtwork(const std::string& path, CFData& artwork)
     std::error_code error;
     auto size = std::filesystem::file_size(path, error);
     if (error || !std::filesystem::is_regular_file(path, error))
-        return "cannot read the artwork file '" + path + "'";
+        return "cannot read the artwork file " + quotedName(path);
     if (size > kScenarioArtworkMaximumBytes)
-        return "the artwork file '" + path + "' is larger than 16 MiB";
+        return "the artwork file " + quotedName(path) + " is larger than 16 MiB";
     std::ifstream file(path, std::ios::binary);
     if (!file)
-        return "cannot read the artwork file '" + path + "'";
+        return "cannot read the artwork file " + quotedName(path);
     std::vector<std::uint8_t> bytes(static_cast<size_t>(size));
     file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (static_cast<size_t>(file.gcount()) != bytes.size())
-        return "cannot read the artwork file '" + path + "'";
+        return "cannot read the artwork file " + quotedName(path);
     if (file.peek() != std::ifstream::traits_type::eof())
-        return "the artwork file '" + path + "' changed while being read";
+        return "the artwork file " + quotedName(path) + " changed while being read";
     artwork = std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes));
     return std::nullopt;
 }
@@ -64,7 +65,7 @@ std::optional<std::string> parseTrack(const std::string& description, DemoMusicT
         return "a track is TITLE|ARTIST|SECONDS|ARTWORK-FILE-OR-none";
     auto seconds = parseScenarioNumber(fields[2]);
     if (!seconds || *seconds < 0)
-        return "bad track length '" + fields[2] + "'";
+        return "bad track length " + quotedName(fields[2]);
     track.title = fields[0];
     track.artist = fields[1];
     track.duration = *seconds;
@@ -164,7 +165,7 @@ void registerNowPlayingCommands(Scenario& scenario) {
                                         const Scenario::Line& line) -> std::optional<std::string> {
                              auto seconds = parseScenarioNumber(line.arguments[0]);
                              if (!seconds)
-                                 return "bad position '" + line.arguments[0] + "'";
+                                 return "bad position " + quotedName(line.arguments[0]);
                              app.setElapsedTime(*seconds);
                              return std::nullopt;
                          })});

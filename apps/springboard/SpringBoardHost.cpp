@@ -1,6 +1,8 @@
 #include "apps/springboard/SpringBoardHost.h"
 
+#include "apps/common/DumpOutput.h"
 #include "apps/common/PreferenceCommands.h"
+#include "apps/common/QuotedName.h"
 #include "apps/springboard/LockScreen.h"
 #include "apps/springboard/NowPlayingCommands.h"
 #include "platform/activator/LAActivator.h"
@@ -29,8 +31,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <iostream>
 #include <set>
 
 namespace {
@@ -241,7 +241,7 @@ void SpringBoardHost::registerCommands(Scenario& scenario) {
                              }
                              auto profile = UIDeviceProfile::named(line.arguments[0], idiom);
                              if (!profile)
-                                 return "unknown device '" + line.arguments[0] + "'";
+                                 return "unknown device " + quotedName(line.arguments[0]);
                              m_profile = *profile;
                              UIScreen::mainScreen()->setProfile(m_profile);
                              UIDevice::currentDevice()->setProfile(m_profile);
@@ -255,7 +255,7 @@ void SpringBoardHost::registerCommands(Scenario& scenario) {
          1, 1, [&loop](const Scenario::Line& line) -> std::optional<std::string> {
              auto orientation = orientationNamed(line.arguments[0]);
              if (!orientation)
-                 return "unknown orientation '" + line.arguments[0] + "'";
+                 return "unknown orientation " + quotedName(line.arguments[0]);
              UIDevice::currentDevice()->setOrientation(*orientation);
              loop.runUntilIdle();
              return std::nullopt;
@@ -268,7 +268,7 @@ void SpringBoardHost::registerCommands(Scenario& scenario) {
                          [this, &loop](const Scenario::Line& line) -> std::optional<std::string> {
                              auto seconds = parseScenarioDuration(line.arguments[0]);
                              if (!seconds)
-                                 return "bad duration '" + line.arguments[0] + "'";
+                                 return "bad duration " + quotedName(line.arguments[0]);
                              requireBoot();
                              loop.runFor(*seconds);
                              m_lockScreen->updateClock();
@@ -323,11 +323,12 @@ void SpringBoardHost::registerCommands(Scenario& scenario) {
                         {"hold X Y SECONDS", 3, 3,
                          [this, &loop](const Scenario::Line& line) -> std::optional<std::string> {
                              auto p = parseScenarioPoint(line, 0);
-                             auto seconds = parseScenarioDuration(line.arguments[2]);
+                             std::string error;
+                             auto seconds = parseScenarioTouchDuration(line.arguments[2], &error);
                              if (!p)
                                  return "bad coordinates";
                              if (!seconds)
-                                 return "bad duration '" + line.arguments[2] + "'";
+                                 return error;
                              requireBoot();
                              m_lockScreen->noteUserTouch();
                              window()->touchDown(*p);
@@ -341,11 +342,12 @@ void SpringBoardHost::registerCommands(Scenario& scenario) {
                  [this, &loop](const Scenario::Line& line) -> std::optional<std::string> {
                      auto from = parseScenarioPoint(line, 0);
                      auto to = parseScenarioPoint(line, 2);
-                     auto seconds = parseScenarioDuration(line.arguments[4]);
+                     std::string error;
+                     auto seconds = parseScenarioTouchDuration(line.arguments[4], &error);
                      if (!from || !to)
                          return "bad coordinates";
                      if (!seconds)
-                         return "bad duration '" + line.arguments[4] + "'";
+                         return error;
                      requireBoot();
                      auto steps =
                          std::max(1, static_cast<int>(std::ceil(*seconds / kTouchSampleInterval)));
@@ -389,17 +391,20 @@ void SpringBoardHost::registerCommands(Scenario& scenario) {
          }});
     scenario.addCommand(
         "post", {"post NAME [KEY bool|int|real|string VALUE]", 1, 4,
-                 [&loop](const Scenario::Line& line) -> std::optional<std::string> {
+                 [this, &loop](const Scenario::Line& line) -> std::optional<std::string> {
                      if (line.arguments.size() != 1 && line.arguments.size() != 4)
                          return "a user-info entry needs a key, a kind and a value";
                      CFDictionary info;
                      if (line.arguments.size() == 4) {
                          auto value = parsePreferenceValue(line.arguments[2], line.arguments[3]);
                          if (!value)
-                             return "bad value '" + line.arguments[3] + "' for kind '" +
-                                    line.arguments[2] + "'";
+                             return "bad value " + quotedName(line.arguments[3]) + " for kind " +
+                                    quotedName(line.arguments[2]);
                          info.emplace(line.arguments[1], *value);
                      }
+                     // The observers register as the lock screen starts; a post
+                     // before that would reach no one.
+                     requireBoot();
                      CFNotificationCenterPostNotification(
                          CFNotificationCenterGetDistributedCenter(), line.arguments[0], nullptr,
                          line.arguments.size() == 4 ? &info : nullptr, true);
@@ -413,7 +418,7 @@ void SpringBoardHost::registerCommands(Scenario& scenario) {
              requireBoot();
              auto event = LAEvent::eventWithName("scenario");
              if (!LAActivator::sharedInstance()->sendEventToListener(event, line.arguments[0]))
-                 return "no listener is registered as '" + line.arguments[0] + "'";
+                 return "no listener is registered as " + quotedName(line.arguments[0]);
              loop.runUntilIdle();
              return std::nullopt;
          }});
@@ -432,23 +437,13 @@ void SpringBoardHost::registerCommands(Scenario& scenario) {
                              requireBoot();
                              NSRunLoop::mainRunLoop().runUntilIdle();
                              if (!writeSnapshot(line.arguments[0]))
-                                 return "cannot write '" + line.arguments[0] + "'";
+                                 return "cannot write " + quotedName(line.arguments[0]);
                              return std::nullopt;
                          }});
     scenario.addCommand("dump", {"dump FILE.json|-", 1, 1,
                                  [this](const Scenario::Line& line) -> std::optional<std::string> {
                                      requireBoot();
                                      NSRunLoop::mainRunLoop().runUntilIdle();
-                                     std::string text = dump().serialize();
-                                     if (line.arguments[0] == "-") {
-                                         std::cout << text;
-                                         std::cout.flush();
-                                         return std::nullopt;
-                                     }
-                                     std::ofstream file(line.arguments[0],
-                                                        std::ios::binary | std::ios::trunc);
-                                     if (!file || !(file << text))
-                                         return "cannot write '" + line.arguments[0] + "'";
-                                     return std::nullopt;
+                                     return writeDump(dump().serialize(), line.arguments[0]);
                                  }});
 }

@@ -1,3 +1,4 @@
+#include "apps/common/HostStartup.h"
 #include "apps/common/Scenario.h"
 #include "apps/common/ScenarioRunner.h"
 #include "apps/springboard/NowPlayingSourceOption.h"
@@ -19,6 +20,7 @@ int usage() {
 } // namespace
 
 int main(int argc, char** argv) {
+    reserveStandardDescriptors();
     SpringBoardHost::Options options;
     std::string scenarioPath;
     bool window = false;
@@ -72,6 +74,10 @@ int main(int argc, char** argv) {
         options.clock = HostClock::System;
     if (scenarioPath.empty() && !window)
         return usage();
+    if (auto problem = deviceRootProblem(options.root)) {
+        std::cerr << "springboard: " << *problem << "\n";
+        return 2;
+    }
 
     SpringBoardHost host(options);
     installNowPlayingSource(source, host);

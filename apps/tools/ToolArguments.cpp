@@ -45,21 +45,6 @@ std::optional<UIColor> parseHexColor(std::string_view text, HexAlpha alpha) {
     return UIColor::colorWithRed(components[0], components[1], components[2], components[3]);
 }
 
-std::string quotedName(std::string_view text) {
-    std::string result = "'";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F || c == '\\' || c == '\'') {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\x%02X", byte);
-            result += escape;
-        } else {
-            result += c;
-        }
-    }
-    return result + "'";
-}
-
 int reportUsageError(std::string_view program, const std::string& message) {
     std::fprintf(stderr, "%.*s: %s (try --help)\n", static_cast<int>(program.size()),
                  program.data(), message.c_str());

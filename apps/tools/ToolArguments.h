@@ -1,5 +1,6 @@
 #pragma once
 
+#include "apps/common/QuotedName.h"
 #include "platform/uikit/UIColor.h"
 
 #include <optional>
@@ -19,11 +20,6 @@ enum class HexAlpha { Forbidden, Allowed };
 // "#RRGGBB", or with HexAlpha::Allowed also "#RRGGBBAA"; an RGB colour with
 // components on the 1/255 grid, opaque unless the alpha digits say otherwise.
 std::optional<UIColor> parseHexColor(std::string_view text, HexAlpha alpha);
-
-// The text in single quotes for a message, with anything unprintable (a
-// newline in a file name, say) written as an escape, so that a message stays
-// one line.
-std::string quotedName(std::string_view text);
 
 // Writes "program: message" and a pointer to the usage as one line on
 // standard error; answers 2, the status for bad arguments and unreadable

@@ -1,6 +1,7 @@
 #include "platform/corefoundation/PropertyListFile.h"
 
 #include "platform/corefoundation/PropertyListNesting.h"
+#include "platform/foundation/UTF8Text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -54,7 +55,8 @@ std::optional<CFPropertyList> fromPlist(plist_t node, int depth) {
     case PLIST_STRING: {
         std::uint64_t length = 0;
         const char* text = plist_get_string_ptr(node, &length);
-        return CFPropertyList(text ? std::string(text, length) : std::string());
+        // Any program may have written the file; what is shown must be UTF-8.
+        return CFPropertyList(text ? stringByRepairingUTF8({text, length}) : std::string());
     }
     case PLIST_DATA: {
         std::uint64_t length = 0;

@@ -1,5 +1,6 @@
 #include "platform/mediaremote/DemoMusicApp.h"
 
+#include "platform/foundation/UTF8Text.h"
 #include "platform/mediaremote/DemoMusicArtwork.h"
 #include "platform/objc/NSObject.h"
 
@@ -12,10 +13,13 @@ CFAbsoluteTime clockNow() {
     return NSRunLoop::mainRunLoop().now();
 }
 
-// A length from outside may be anything; a track without a usable one is
-// treated as having none, so it ends as soon as it plays.
-double sanitizedDuration(double duration) {
-    return std::isfinite(duration) && duration > 0 ? duration : 0;
+// A track from outside may hold anything. A length that is not usable is
+// treated as none, so the track ends as soon as it plays; texts are mended
+// into UTF-8, so the labels and the information agree.
+void sanitize(DemoMusicTrack& track) {
+    track.duration = std::isfinite(track.duration) && track.duration > 0 ? track.duration : 0;
+    for (std::string* text : {&track.title, &track.artist, &track.album, &track.bundleIdentifier})
+        *text = stringByRepairingUTF8(*text);
 }
 
 } // namespace
@@ -28,7 +32,7 @@ DemoMusicApp::DemoMusicApp(std::vector<DemoMusicTrack> queue) {
     if (queue.size() > kMaximumQueueLength)
         queue.resize(kMaximumQueueLength);
     for (auto& track : queue)
-        track.duration = sanitizedDuration(track.duration);
+        sanitize(track);
     m_queue = std::move(queue);
     m_markTime = clockNow();
 }
@@ -171,7 +175,7 @@ void DemoMusicApp::setQueue(std::vector<DemoMusicTrack> queue) {
     if (queue.size() > kMaximumQueueLength)
         queue.resize(kMaximumQueueLength);
     for (auto& track : queue)
-        track.duration = sanitizedDuration(track.duration);
+        sanitize(track);
     Changes changes;
     {
         std::lock_guard lock(m_mutex);
@@ -188,7 +192,7 @@ void DemoMusicApp::setQueue(std::vector<DemoMusicTrack> queue) {
 }
 
 bool DemoMusicApp::appendTrack(DemoMusicTrack track) {
-    track.duration = sanitizedDuration(track.duration);
+    sanitize(track);
     Changes changes;
     {
         std::lock_guard lock(m_mutex);

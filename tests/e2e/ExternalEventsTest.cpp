@@ -149,7 +149,8 @@ TEST_F(ExternalEvents, ActivatorWithoutAHostSaysSoInOneLine) {
 
 TEST_F(ExternalEvents, ActivatorRefusesBadArgumentsAndAMissingBusInOneLine) {
     const std::vector<std::vector<std::string>> wrong = {
-        {}, {"send"}, {"send", ""}, {"send", "a", "b"}, {"list", "x"}, {"toggle"}};
+        {},         {"send"},        {"send", ""}, {"send", "a", "b"}, {"list", "x"},
+        {"toggle"}, {"send", "\xFF"}};
     for (const auto& arguments : wrong) {
         auto run = activator(arguments, m_bus.address());
         EXPECT_EQ(run.status, 2) << ::testing::PrintToString(arguments);

@@ -1,5 +1,6 @@
 #include "support/HostRun.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -48,6 +49,52 @@ TEST_F(SpringBoard, ABadLineStopsTheRunWithItsLineNumber) {
     EXPECT_EQ(host.run("device toaster\n"), 2);
     EXPECT_EQ(host.run("pref com.varlo.rotixsettings radius int twelve\n"), 2);
     EXPECT_EQ(host.run("up 10 10\n"), 2);
+    // A finger stays down as long as a person's does, not for a day.
+    EXPECT_EQ(host.run("hold 207 455 61\n"), 2);
+    EXPECT_NE(host.standardError().find("at most 60 seconds"), std::string::npos);
+}
+
+TEST_F(SpringBoard, ABadLineIsEchoedShortWithItsControlBytesEscaped) {
+    EXPECT_EQ(host.run("device \x1B[31m" + std::string(1000, 'x') + "\n"), 2);
+    const std::string& error = host.standardError();
+    EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
+    EXPECT_EQ(error.find(std::string(100, 'x')), std::string::npos) << error;
+    EXPECT_NE(error.find("xxx'..."), std::string::npos) << error;
+    EXPECT_NE(error.find("'\\x1B[31mxxx"), std::string::npos) << error;
+    EXPECT_EQ(error.find('\x1B'), std::string::npos) << error;
+}
+
+TEST_F(SpringBoard, InputThatIsNoScenarioAndARootThatIsNoFolderAreRefused) {
+    EXPECT_EQ(host.run("# " + std::string(70 * 1024, 'x') + "\n"), 2);
+    EXPECT_NE(host.standardError().find("scenario.scn:1: a line is at most 64 KiB"),
+              std::string::npos)
+        << host.standardError();
+    auto big = host.folder() / "big.scn";
+    std::ofstream(big).close();
+    std::filesystem::resize_file(big, 17 << 20);
+    EXPECT_EQ(host.run("", {"--scenario", big.string()}), 2);
+    EXPECT_NE(host.standardError().find("at most 16 MiB"), std::string::npos);
+    EXPECT_EQ(host.run("", {"--scenario", host.folder().string()}), 2);
+    EXPECT_NE(host.standardError().find("a folder, not a scenario"), std::string::npos);
+    for (const auto& root : {host.folder() / "missing", host.folder() / "scenario.scn"}) {
+        EXPECT_EQ(host.run("dump out.json\n", {"--root", root.string()}), 2);
+        EXPECT_NE(host.standardError().find("the device root"), std::string::npos);
+    }
+}
+
+TEST_F(SpringBoard, ADumpThatCannotBeWrittenFailsTheRun) {
+    for (const std::string output : {">/dev/full", ">&-"}) {
+        EXPECT_EQ(host.run("dump -\n", {}, output), 2) << output;
+        EXPECT_NE(host.standardError().find("cannot write to standard output"), std::string::npos)
+            << host.standardError();
+    }
+}
+
+TEST_F(SpringBoard, TextThatIsNotUTF8IsMendedBeforeItIsShownOrDumped) {
+    Json dump = runAndDump("clear\ntrack \xFF\xFE\xC3(|Artist|100|none\nplay\nwait 1\n");
+    const std::string mended = "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD(";
+    EXPECT_EQ(dump["nowPlaying"]["title"].asString(), mended);
+    EXPECT_EQ(dump["player"]["labels"]["title"].asString(), mended);
 }
 
 TEST_F(SpringBoard, SnapshotIsAPictureOfTheScreenAtItsScale) {
@@ -165,6 +212,12 @@ TEST_F(SpringBoard, TheToggleSetsVisibilityRatherThanFlippingIt) {
     // A post without the key counts as NO.
     Json bare = runAndDump(kSetup + "post rotixToggle isHidden bool true\npost rotixToggle\n");
     EXPECT_TRUE(bare["lockScreen"]["notificationList"]["scrollViewHidden"].asBool());
+}
+
+TEST_F(SpringBoard, APostBeforeTheLockScreenStartsReachesIt) {
+    Json dump = runAndDump("post rotixToggle isHidden bool true\n");
+    EXPECT_FALSE(dump["lockScreen"]["notificationList"]["scrollViewHidden"].asBool());
+    EXPECT_TRUE(dump["lockScreen"]["mediaControlsPages"][0]["rootViewHidden"].asBool());
 }
 
 TEST_F(SpringBoard, ASecondMediaPageTakesTheSamePlayer) {

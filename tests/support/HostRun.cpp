@@ -41,7 +41,8 @@ HostRun::~HostRun() {
     std::filesystem::remove_all(m_folder, error);
 }
 
-int HostRun::run(const std::string& scenario, const std::vector<std::string>& extraArguments) {
+int HostRun::run(const std::string& scenario, const std::vector<std::string>& extraArguments,
+                 const std::string& outputRedirection) {
     auto scenarioPath = m_folder / "scenario.scn";
     std::ofstream(scenarioPath) << scenario;
     std::string command = "cd " + shellQuoted(m_folder.string()) + " && " + shellQuoted(m_host) +
@@ -49,8 +50,12 @@ int HostRun::run(const std::string& scenario, const std::vector<std::string>& ex
                           shellQuoted(m_root.string());
     for (const auto& argument : extraArguments)
         command += " " + shellQuoted(argument);
-    command += " > " + shellQuoted((m_folder / "stdout.txt").string()) + " 2> " +
-               shellQuoted((m_folder / "stderr.txt").string());
+    std::error_code error;
+    std::filesystem::remove(m_folder / "stdout.txt", error);
+    command += " " +
+               (outputRedirection.empty() ? "> " + shellQuoted((m_folder / "stdout.txt").string())
+                                          : outputRedirection) +
+               " 2> " + shellQuoted((m_folder / "stderr.txt").string());
     int status = std::system(command.c_str());
     m_stdout = readFile(m_folder / "stdout.txt");
     m_stderr = readFile(m_folder / "stderr.txt");

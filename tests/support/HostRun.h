@@ -17,8 +17,10 @@ public:
     HostRun(const HostRun&) = delete;
     HostRun& operator=(const HostRun&) = delete;
 
-    // Runs the scenario text; answers the exit status.
-    int run(const std::string& scenario, const std::vector<std::string>& extraArguments = {});
+    // Runs the scenario text; answers the exit status. Standard output goes
+    // to standardOutput(), or where the shell redirection given sends it.
+    int run(const std::string& scenario, const std::vector<std::string>& extraArguments = {},
+            const std::string& outputRedirection = {});
 
     const std::string& standardError() const { return m_stderr; }
     const std::string& standardOutput() const { return m_stdout; }

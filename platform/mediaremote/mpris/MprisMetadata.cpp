@@ -1,5 +1,7 @@
 #include "platform/mediaremote/mpris/MprisMetadata.h"
 
+#include "platform/foundation/UTF8Text.h"
+
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -179,14 +181,16 @@ bool MprisMetadata::operator==(const MprisMetadata& other) const {
 }
 
 std::string MprisMetadata::cutForDisplay(std::string_view text) {
+    // Mended first, so that every character is whole and the count is true.
+    std::string repaired = stringByRepairingUTF8(text);
     size_t characters = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
+    for (size_t i = 0; i < repaired.size(); ++i) {
         // A byte that does not continue a character starts the next one.
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+        if ((static_cast<unsigned char>(repaired[i]) & 0xC0) != 0x80) {
             if (characters == kMaximumDisplayCharacters)
-                return std::string(text.substr(0, i));
+                return repaired.substr(0, i);
             ++characters;
         }
     }
-    return std::string(text);
+    return repaired;
 }

@@ -62,7 +62,8 @@ struct MprisMetadata {
     // rest; a piece for another track replaces everything.
     MprisMetadata mergedWith(const MprisMetadata& update) const;
 
-    // At most kMaximumDisplayCharacters characters, cut between characters.
+    // UTF-8 (anything else mended to U+FFFD) of at most
+    // kMaximumDisplayCharacters characters, cut between characters.
     static std::string cutForDisplay(std::string_view text);
 
     // Compares what is shown and used, not which keys were sent.
