@@ -59,6 +59,7 @@ Class Rotix::registerClass() {
         class_addMethod(registered, "touchDown", &Rotix::touchDown);
         class_addMethod(registered, "touchUp", &Rotix::touchUp);
         class_addMethod(registered, "touchUpOut", &Rotix::touchUpOut);
+        class_addMethod(registered, "touchCancel", &Rotix::touchCancel);
         class_addMethod(registered, "seeking", &Rotix::seeking);
         class_addMethod(registered, "restart", &Rotix::restart);
         class_addMethod(registered, "playOrPauseButtonPressed", &Rotix::playOrPauseButtonPressed);

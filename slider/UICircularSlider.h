@@ -57,6 +57,8 @@ public:
     void panGestureHappened(id recognizer);
     void tapGestureHappened(id recognizer);
     void touchesBegan(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) override;
+    void touchesCancelled(const UITouchSet& touches,
+                          const std::shared_ptr<UIEvent>& event) override;
     bool beginTrackingWithTouch(const std::shared_ptr<UITouch>& touch,
                                 const std::shared_ptr<UIEvent>& event) override;
 
@@ -71,6 +73,12 @@ private:
     float sweepForTrack(float track) const;
     CGPoint addTrackArc(float track, CGPoint center, CGFloat radius, const CGContextRef& context);
     static CGFloat thumbRadius();
+    // Whether the control's own pan has the finger: it takes the touch over
+    // when a drag begins, and the drag then ends through the pan.
+    bool isPanFollowingFinger() const;
+    // Reports the end of a touch that was reported going down, or of a drag,
+    // that no touch-up will answer.
+    void sendTouchCancel();
 
     bool m_continuous = false;
     float m_value = 0;
@@ -81,6 +89,8 @@ private:
     UIColorRef m_maximumTrackTintColor;
     UIColorRef m_thumbTintColor;
     CGPoint m_thumbCenterPoint;
+    // A touch-down was sent for the finger now down and no end has answered it.
+    bool m_touchDownUnanswered = false;
 };
 
 // The linear map taking sourceMinimum to destinationMinimum and sourceMaximum
