@@ -133,8 +133,13 @@ void Rotix::showPlaybackPosition(const std::optional<CFDictionary>& info) {
     double elapsed = infoNumber(info, kMRMediaRemoteNowPlayingInfoElapsedTime);
     double duration = infoNumber(info, kMRMediaRemoteNowPlayingInfoDuration);
     double position = elapsed;
+    // A paused application reports a rate of 0: its elapsed time stands, and
+    // extrapolating would run the clock on after any touch cleared isSeeking.
+    // Without a rate the track is taken to play.
+    const CFPropertyList* rate = infoValue(info, kMRMediaRemoteNowPlayingInfoPlaybackRate);
+    bool paused = rate && rate->isNumber() && rate->doubleValue() == 0;
     if (const CFPropertyList* stamp = infoValue(info, kMRMediaRemoteNowPlayingInfoTimestamp);
-        stamp && stamp->date()) {
+        stamp && stamp->date() && !paused) {
         double measuredAt = stamp->date()->absoluteTime;
         double start = elapsed > kElapsedStartThreshold ? elapsed : 0.0;
         position = start + (CFAbsoluteTimeGetCurrent() - measuredAt);

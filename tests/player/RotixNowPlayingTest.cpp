@@ -245,6 +245,20 @@ TEST_F(RotixNowPlaying, NothingMovesWhilePaused) {
     EXPECT_EQ(view->songScrubber()->value(), value);
 }
 
+TEST_F(RotixNowPlaying, APausedTrackKeepsItsTimeWhenATouchLetsTheTicksRun) {
+    CFDictionary info = playbackInfo(3, 200, now());
+    info[kMRMediaRemoteNowPlayingInfoPlaybackRate] = 0.0;
+    source->setInfoQuietly(info);
+    auto view = makePlayerOnScreen();
+    source->setPlaying(false);
+    settle();
+    // The end of a touch on the background clears isSeeking, so ticks run.
+    tap({2, 2});
+    ASSERT_FALSE(view->isSeeking());
+    run(5.0);
+    EXPECT_EQ(view->trackLabel()->text(), "0:03 - 3:20");
+}
+
 TEST_F(RotixNowPlaying, RingChangesFromTicksResetTheIdleTimer) {
     auto view = makeQuietPlayer();
     int before = idleTimerResets();
