@@ -92,6 +92,11 @@ void Rotix::nowPlayingInfoDidArrive(const std::optional<CFDictionary>& info) {
     m_dict = info;
     setArtist(infoString(info, kMRMediaRemoteNowPlayingInfoArtist));
     setTitle(infoString(info, kMRMediaRemoteNowPlayingInfoTitle));
+    // Nothing plays any more (the application quit, or its queue ended), and
+    // the ticks have stopped with the playing state: drop the position of the
+    // track that went, as before anything played.
+    if (!info || info->empty())
+        showPlaybackPosition(info);
     updateGestures();
 
     m_mage = nullptr;

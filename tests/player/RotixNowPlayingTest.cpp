@@ -197,6 +197,22 @@ TEST_F(RotixNowPlaying, NothingPlayingOrNoLengthShowsZeroes) {
     EXPECT_EQ(view->songScrubber()->value(), 0);
 }
 
+TEST_F(RotixNowPlaying, WhenNothingPlaysAnyMoreTheTimeGoesBackToZeroes) {
+    source->setInfoQuietly(playbackInfo(6, 30, now()));
+    auto view = makePlayer();
+    run(0.1);
+    ASSERT_EQ(view->trackLabel()->text(), "0:06 - 0:30");
+    // The application quits: it stops playing, then has nothing to report.
+    source->setPlaying(false);
+    settle();
+    ASSERT_TRUE(view->isSeeking());
+    source->setInfo(std::nullopt);
+    run(2.0);
+    EXPECT_EQ(view->titleLabel()->text(), "Untitled");
+    EXPECT_EQ(view->trackLabel()->text(), "0:00 - 0:00");
+    EXPECT_EQ(view->songScrubber()->value(), 0);
+}
+
 TEST_F(RotixNowPlaying, WithoutATimestampElapsedIsShownAsReported) {
     auto view = makeQuietPlayer();
     tickWith(view, playbackInfo(90, 180, std::nullopt));
