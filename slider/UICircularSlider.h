@@ -93,6 +93,8 @@ private:
     bool m_touchDownUnanswered = false;
 };
 
+// Plain C functions, exported from the library under these very names.
+extern "C" {
 // The linear map taking sourceMinimum to destinationMinimum and sourceMaximum
 // to destinationMaximum, in single precision and in a fixed order, so that a
 // finger and a drawing agree on every value to the last bit.
@@ -103,3 +105,4 @@ float translateValueFromSourceIntervalToDestinationInterval(float sourceValue, f
 // The angle from p1 to p2 seen from centerPoint, negative when p2 lies
 // clockwise of p1 on screen, in [-pi, pi]; computed with single-precision atan2f.
 CGFloat angleBetweenThreePoints(CGPoint centerPoint, CGPoint p1, CGPoint p2);
+}
