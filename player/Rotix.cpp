@@ -59,6 +59,7 @@ Class Rotix::registerClass() {
         class_addMethod(registered, "touchDown", &Rotix::touchDown);
         class_addMethod(registered, "touchUp", &Rotix::touchUp);
         class_addMethod(registered, "touchUpOut", &Rotix::touchUpOut);
+        class_addMethod(registered, "touchCancel", &Rotix::touchCancel);
         class_addMethod(registered, "seeking", &Rotix::seeking);
         class_addMethod(registered, "restart", &Rotix::restart);
         class_addMethod(registered, "playOrPauseButtonPressed", &Rotix::playOrPauseButtonPressed);
@@ -181,8 +182,9 @@ void Rotix::setupViews() {
 
     m_artistLabel = UILabel::create();
     configureLabel(*m_artistLabel);
-    m_artistLabel->setFont(UIFont::italicSystemFontOfSize(
-        SettingsStore::pairedFloat("artistfont", "artistfontv").value_or(kArtistDefaultFontSize)));
+    m_artistLabel->setFont(
+        UIFont::italicSystemFontOfSize(SettingsStore::pairedFontSize("artistfont", "artistfontv")
+                                           .value_or(kArtistDefaultFontSize)));
     m_artistLabel->setTextAlignment(NSTextAlignment::Center);
     m_artistLabel->setTextColor(
         colorSetting(*this, "artistColor").colorWithAlphaComponent(kArtistTextAlpha));
@@ -199,7 +201,7 @@ void Rotix::setupViews() {
     m_titleLabel = UILabel::create(CGRectMake(frame().size.width / 2 - 200, 155, 400, 70));
     configureLabel(*m_titleLabel);
     m_titleLabel->setFont(UIFont::systemFontOfSize(
-        SettingsStore::pairedFloat("titlefont", "titlefontv").value_or(kTitleDefaultFontSize)));
+        SettingsStore::pairedFontSize("titlefont", "titlefontv").value_or(kTitleDefaultFontSize)));
     m_titleLabel->setTextColor(colorSetting(*this, "titleColor"));
     m_titleLabel->setMarqueeEnabled(true);
     m_titleLabel->setMarqueeRunning(true);
@@ -209,7 +211,7 @@ void Rotix::setupViews() {
     m_trackLabel = UILabel::create();
     configureLabel(*m_trackLabel);
     m_trackLabel->setFont(UIFont::systemFontOfSize(
-        SettingsStore::pairedFloat("trackfont", "trackfontv").value_or(kTrackDefaultFontSize)));
+        SettingsStore::pairedFontSize("trackfont", "trackfontv").value_or(kTrackDefaultFontSize)));
     m_trackLabel->setTextAlignment(NSTextAlignment::Center);
     m_trackLabel->setTextColor(colorSetting(*this, "trackColor"));
     addSubview(m_trackLabel);

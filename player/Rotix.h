@@ -79,6 +79,9 @@ public:
     void touchUpOut(); // -touchUpOut
     void restart();    // -restart
     void seeking();    // -seeking
+    // -touchCancel: the ring lost its finger with no lift to answer the touch-down
+    // or the drag (a tap on the thumb, or another touch or gesture taking over).
+    void touchCancel();
 
     // Transport controls and gestures.
     void updateButtons();                                           // -updateButtons
@@ -173,8 +176,6 @@ private:
     void startTickTimer();
     // What touchUp and touchUpOut share: end the drag and seek.
     void finishSeek();
-    // Whether the ring's own pan has the finger, so the drag ends through it.
-    bool isRingPanInProgress() const;
     // Sets isTouching when the touch is on one of the player's interactive parts.
     void noteTouchOnInteractivePart(const UITouchSet& touches);
 

@@ -4,6 +4,7 @@
 #include "platform/uikit/UIFont.h"
 #include "platform/uikit/UIImageView.h"
 #include "platform/uikit/UILabel.h"
+#include "platform/uikit/UIScreen.h"
 #include "player/DeviceLayout.h"
 #include "player/Rotix.h"
 #include "slider/UICircularSlider.h"
@@ -22,6 +23,9 @@ constexpr CGFloat kTabletDiscSide = 260;
 constexpr CGFloat kTabletBackgroundSide = 1024;
 
 constexpr CGFloat kSmallPhoneDefaultFontSize = 13;
+
+// How far beyond the screen's edges a stored position may lie.
+constexpr CGFloat kPositionSlack = 10000;
 
 // Bit masks of portrait, upside down, landscape left and landscape right.
 constexpr unsigned long kAllInterfaceOrientations = 30;
@@ -52,20 +56,21 @@ void coverDisc(Rotix& view) {
     view.dummy()->setCenter(view.songScrubber()->center());
 }
 
-// A stored position that is not a finite number would leave a view nowhere
-// on screen; it counts as absent.
+// A stored position that is not a finite number, or lies further than this
+// beyond the screen's top or bottom edge, would leave a view nowhere to be
+// seen; it counts as absent.
 std::optional<CGFloat> storedPosition(const std::string& toggleKey, const std::string& valueKey) {
     std::optional<float> stored = SettingsStore::pairedFloat(toggleKey, valueKey);
     if (!stored || !std::isfinite(*stored))
+        return std::nullopt;
+    CGFloat screenHeight = UIScreen::mainScreen()->bounds().size.height;
+    if (*stored < -kPositionSlack || *stored > screenHeight + kPositionSlack)
         return std::nullopt;
     return *stored;
 }
 
 CGFloat smallPhoneFontSize(const std::string& toggleKey, const std::string& valueKey) {
-    std::optional<float> stored = SettingsStore::pairedFloat(toggleKey, valueKey);
-    if (!stored || !std::isfinite(*stored))
-        return kSmallPhoneDefaultFontSize;
-    return *stored;
+    return SettingsStore::pairedFontSize(toggleKey, valueKey).value_or(kSmallPhoneDefaultFontSize);
 }
 
 // The tablet layouts use plain points; portrait moves the upper rows down.

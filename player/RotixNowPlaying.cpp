@@ -92,6 +92,11 @@ void Rotix::nowPlayingInfoDidArrive(const std::optional<CFDictionary>& info) {
     m_dict = info;
     setArtist(infoString(info, kMRMediaRemoteNowPlayingInfoArtist));
     setTitle(infoString(info, kMRMediaRemoteNowPlayingInfoTitle));
+    // Nothing plays any more (the application quit, or its queue ended), and
+    // the ticks have stopped with the playing state: drop the position of the
+    // track that went, as before anything played.
+    if (!info || info->empty())
+        showPlaybackPosition(info);
     updateGestures();
 
     m_mage = nullptr;
@@ -133,8 +138,13 @@ void Rotix::showPlaybackPosition(const std::optional<CFDictionary>& info) {
     double elapsed = infoNumber(info, kMRMediaRemoteNowPlayingInfoElapsedTime);
     double duration = infoNumber(info, kMRMediaRemoteNowPlayingInfoDuration);
     double position = elapsed;
+    // A paused application reports a rate of 0: its elapsed time stands, and
+    // extrapolating would run the clock on after any touch cleared isSeeking.
+    // Without a rate the track is taken to play.
+    const CFPropertyList* rate = infoValue(info, kMRMediaRemoteNowPlayingInfoPlaybackRate);
+    bool paused = rate && rate->isNumber() && rate->doubleValue() == 0;
     if (const CFPropertyList* stamp = infoValue(info, kMRMediaRemoteNowPlayingInfoTimestamp);
-        stamp && stamp->date()) {
+        stamp && stamp->date() && !paused) {
         double measuredAt = stamp->date()->absoluteTime;
         double start = elapsed > kElapsedStartThreshold ? elapsed : 0.0;
         position = start + (CFAbsoluteTimeGetCurrent() - measuredAt);

@@ -3,7 +3,6 @@
 #include "platform/mediaremote/MediaRemote.h"
 #include "platform/objc/Runtime.h"
 #include "platform/uikit/UIImageView.h"
-#include "platform/uikit/UIPanGestureRecognizer.h"
 #include "player/Rotix.h"
 #include "slider/UICircularSlider.h"
 
@@ -41,6 +40,13 @@ void Rotix::touchUp() {
 
 void Rotix::touchUpOut() {
     finishSeek();
+}
+
+void Rotix::touchCancel() {
+    // The drag ends as at a lift, but nothing was chosen, so nothing is sought.
+    m_isSeeking = false;
+    setIsTouching(false);
+    performSelectorAfterDelay(shared_from_this(), "restart", shared_from_this(), kRestartDelay);
 }
 
 void Rotix::finishSeek() {
@@ -99,31 +105,12 @@ void Rotix::touchesEnded(const UITouchSet& touches, const std::shared_ptr<UIEven
 
 void Rotix::touchesCancelled(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) {
     UIView::touchesCancelled(touches, event);
-    // The ring's pan takes its finger over this way and ends the drag itself.
-    if (isRingPanInProgress())
+    // The ring reports how its own touches end, through its control events.
+    auto touch = anyObject(touches);
+    if (touch && touch->view() == m_songScrubber)
         return;
-    // Otherwise a tap or hold took the touch (the disc's gestures, or a tap
-    // on the ring's thumb): no touchesEnded follows, so the finger stops
-    // counting here, or the lock screen would refuse to page until the next
-    // touch on the player.
+    // A tap or hold took the touch (the disc's gestures): no touchesEnded
+    // follows, so the finger stops counting here, or the lock screen would
+    // refuse to page until the next touch on the player.
     setIsTouching(false);
-    // A tap on the thumb went down as a drag and stopped the ticks; with no
-    // drag to end it nothing would restart them, so the ring would freeze.
-    if (m_isSeeking && !(m_timer && m_timer->isValid())) {
-        m_isSeeking = false;
-        performSelectorAfterDelay(shared_from_this(), "restart", shared_from_this(), kRestartDelay);
-    }
-}
-
-bool Rotix::isRingPanInProgress() const {
-    if (!m_songScrubber)
-        return false;
-    for (const auto& recognizer : m_songScrubber->gestureRecognizers()) {
-        if (!std::dynamic_pointer_cast<UIPanGestureRecognizer>(recognizer))
-            continue;
-        auto state = recognizer->state();
-        if (state == UIGestureRecognizerState::Began || state == UIGestureRecognizerState::Changed)
-            return true;
-    }
-    return false;
 }

@@ -175,6 +175,7 @@ void Rotix::updateGestures() {
             ring->addTarget(self, "touchDown", UIControlEventTouchDown);
             ring->addTarget(self, "touchUp", UIControlEventTouchUpInside);
             ring->addTarget(self, "touchUpOut", UIControlEventTouchUpOutside);
+            ring->addTarget(self, "touchCancel", UIControlEventTouchCancel);
             ring->setUserInteractionEnabled(true);
         });
 }

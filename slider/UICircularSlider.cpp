@@ -292,15 +292,20 @@ void UICircularSlider::panGestureHappened(id sender) {
         break;
     }
     case UIGestureRecognizerState::Ended: {
+        m_touchDownUnanswered = false;
         if (!m_continuous)
             sendActionsForControlEvents(UIControlEventValueChanged);
         sendActionsForControlEvents(isPointInThumb(p) ? UIControlEventTouchUpInside
                                                       : UIControlEventTouchUpOutside);
         break;
     }
+    case UIGestureRecognizerState::Cancelled:
+        // A cancelled drag keeps its value, but its targets must learn that
+        // it is over: no touch-up will come.
+        sendTouchCancel();
+        break;
     default:
-        // The movement that begins the pan, and a cancelled drag, change
-        // nothing.
+        // The movement that begins the pan changes nothing.
         break;
     }
 }
@@ -322,6 +327,33 @@ void UICircularSlider::touchesBegan(const UITouchSet& touches,
     if (!touch)
         return;
     CGPoint p = touch->locationInView(std::static_pointer_cast<UIView>(self()));
-    if (isPointInThumb(p))
+    m_touchDownUnanswered = isPointInThumb(p);
+    if (m_touchDownUnanswered)
         sendActionsForControlEvents(UIControlEventTouchDown);
+}
+
+// A gesture that takes the finger cancels the control's touches: the control's
+// own pan when a drag begins (the drag goes on), or a tap, a hold or a new
+// touch, which end a touch-down that no drag will answer.
+void UICircularSlider::touchesCancelled(const UITouchSet& touches,
+                                        const std::shared_ptr<UIEvent>& event) {
+    UIControl::touchesCancelled(touches, event);
+    if (m_touchDownUnanswered && !isPanFollowingFinger())
+        sendTouchCancel();
+}
+
+bool UICircularSlider::isPanFollowingFinger() const {
+    for (const auto& recognizer : gestureRecognizers()) {
+        if (!std::dynamic_pointer_cast<UIPanGestureRecognizer>(recognizer))
+            continue;
+        auto state = recognizer->state();
+        if (state == UIGestureRecognizerState::Began || state == UIGestureRecognizerState::Changed)
+            return true;
+    }
+    return false;
+}
+
+void UICircularSlider::sendTouchCancel() {
+    m_touchDownUnanswered = false;
+    sendActionsForControlEvents(UIControlEventTouchCancel);
 }

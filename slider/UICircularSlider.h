@@ -57,6 +57,8 @@ public:
     void panGestureHappened(id recognizer);
     void tapGestureHappened(id recognizer);
     void touchesBegan(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) override;
+    void touchesCancelled(const UITouchSet& touches,
+                          const std::shared_ptr<UIEvent>& event) override;
     bool beginTrackingWithTouch(const std::shared_ptr<UITouch>& touch,
                                 const std::shared_ptr<UIEvent>& event) override;
 
@@ -71,6 +73,12 @@ private:
     float sweepForTrack(float track) const;
     CGPoint addTrackArc(float track, CGPoint center, CGFloat radius, const CGContextRef& context);
     static CGFloat thumbRadius();
+    // Whether the control's own pan has the finger: it takes the touch over
+    // when a drag begins, and the drag then ends through the pan.
+    bool isPanFollowingFinger() const;
+    // Reports the end of a touch that was reported going down, or of a drag,
+    // that no touch-up will answer.
+    void sendTouchCancel();
 
     bool m_continuous = false;
     float m_value = 0;
@@ -81,8 +89,12 @@ private:
     UIColorRef m_maximumTrackTintColor;
     UIColorRef m_thumbTintColor;
     CGPoint m_thumbCenterPoint;
+    // A touch-down was sent for the finger now down and no end has answered it.
+    bool m_touchDownUnanswered = false;
 };
 
+// Plain C functions, exported from the library under these very names.
+extern "C" {
 // The linear map taking sourceMinimum to destinationMinimum and sourceMaximum
 // to destinationMaximum, in single precision and in a fixed order, so that a
 // finger and a drawing agree on every value to the last bit.
@@ -93,3 +105,4 @@ float translateValueFromSourceIntervalToDestinationInterval(float sourceValue, f
 // The angle from p1 to p2 seen from centerPoint, negative when p2 lies
 // clockwise of p1 on screen, in [-pi, pi]; computed with single-precision atan2f.
 CGFloat angleBetweenThreePoints(CGPoint centerPoint, CGPoint p1, CGPoint p2);
+}

@@ -2,7 +2,9 @@
 
 #include "platform/corefoundation/CFPreferences.h"
 
-void SettingsStore::synchronize() { CFPreferencesAppSynchronize(kMainDomain); }
+void SettingsStore::synchronize() {
+    CFPreferencesAppSynchronize(kMainDomain);
+}
 
 std::optional<CFPropertyList> SettingsStore::value(const std::string& key, const char* domain) {
     return CFPreferencesCopyAppValue(key, domain);
@@ -20,7 +22,7 @@ bool SettingsStore::seekingEnabled() {
 
 std::optional<float> SettingsStore::floatValue(const std::string& key) {
     auto stored = value(key);
-    if (!stored)
+    if (!stored || !(stored->isNumber() || stored->isBoolean() || stored->isString()))
         return std::nullopt;
     return stored->floatValue();
 }
@@ -44,4 +46,13 @@ std::optional<float> SettingsStore::pairedFloat(const std::string& flagKey,
     if (!flag(flagKey))
         return std::nullopt;
     return floatValue(valueKey);
+}
+
+std::optional<float> SettingsStore::pairedFontSize(const std::string& flagKey,
+                                                   const std::string& valueKey) {
+    auto size = pairedFloat(flagKey, valueKey);
+    // Written so that a NaN fails the test too.
+    if (!size || !(*size >= kMinimumFontSize && *size <= kMaximumFontSize))
+        return std::nullopt;
+    return size;
 }

@@ -28,7 +28,8 @@ public:
     // the boolean true.
     static bool seekingEnabled();
 
-    // floatValue of the stored object.
+    // floatValue of the stored object. A dictionary, array, data or date has
+    // no number to give and reads as absent, so the key's default applies.
     static std::optional<float> floatValue(const std::string& key);
     // The stored number as a signed 32-bit integer.
     static std::optional<std::int32_t> intValue(const std::string& key);
@@ -36,5 +37,14 @@ public:
 
     // A value key of a pair, read only when its flag is on and the value is
     // present.
-    static std::optional<float> pairedFloat(const std::string& flagKey, const std::string& valueKey);
+    static std::optional<float> pairedFloat(const std::string& flagKey,
+                                            const std::string& valueKey);
+
+    // The point size of a font pair, through which every font size is read.
+    // A size that is not finite or lies outside these bounds counts as absent
+    // and takes the caller's default: no label can be drawn at it.
+    static constexpr float kMinimumFontSize = 1;
+    static constexpr float kMaximumFontSize = 512;
+    static std::optional<float> pairedFontSize(const std::string& flagKey,
+                                               const std::string& valueKey);
 };

@@ -1,11 +1,50 @@
 #include "support/HostRun.h"
 
 #include <algorithm>
+#include <cstring>
+#include <elf.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <set>
 
 namespace {
+
+// The names a shared library defines in its dynamic symbol table: what the
+// dynamic linker, and nm -D, see.
+std::set<std::string> exportedNames(const std::filesystem::path& library) {
+    std::ifstream file(library, std::ios::binary);
+    std::vector<char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    std::set<std::string> names;
+    Elf64_Ehdr header;
+    if (bytes.size() < sizeof header)
+        return names;
+    std::memcpy(&header, bytes.data(), sizeof header);
+    if (std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
+        header.e_ident[EI_CLASS] != ELFCLASS64 ||
+        header.e_shoff + header.e_shnum * sizeof(Elf64_Shdr) > bytes.size())
+        return names;
+    auto section = [&](std::size_t index) {
+        Elf64_Shdr found;
+        std::memcpy(&found, bytes.data() + header.e_shoff + index * sizeof found, sizeof found);
+        return found;
+    };
+    for (std::size_t i = 0; i < header.e_shnum; ++i) {
+        Elf64_Shdr symbols = section(i);
+        if (symbols.sh_type != SHT_DYNSYM || symbols.sh_link >= header.e_shnum)
+            continue;
+        Elf64_Shdr strings = section(symbols.sh_link);
+        for (std::size_t at = 0; at + sizeof(Elf64_Sym) <= symbols.sh_size;
+             at += sizeof(Elf64_Sym)) {
+            Elf64_Sym symbol;
+            std::memcpy(&symbol, bytes.data() + symbols.sh_offset + at, sizeof symbol);
+            if (symbol.st_shndx != SHN_UNDEF && symbol.st_name < strings.sh_size)
+                names.insert(bytes.data() + strings.sh_offset + symbol.st_name);
+        }
+    }
+    return names;
+}
 
 class SpringBoard : public ::testing::Test {
 protected:
@@ -163,6 +202,15 @@ TEST_F(SpringBoard, TheExtensionPutsThePlayerIntoTheMediaControlsPage) {
     EXPECT_EQ(dump["player"]["labels"]["title"].asString(), "Paper Lanterns");
     EXPECT_TRUE(dump["player"]["tickTimerRunning"].asBool());
     EXPECT_EQ(countLogLines(dump, "nil class"), 0);
+}
+
+TEST_F(SpringBoard, TheExtensionExportsItsPlainFunctionsUnderTheirCNames) {
+    auto names =
+        exportedNames(host.root() / "Library/MobileSubstrate/DynamicLibraries/RotixiOS10.dylib");
+    for (const char* name :
+         {"wAdjust", "hAdjust", "translateValueFromSourceIntervalToDestinationInterval",
+          "angleBetweenThreePoints"})
+        EXPECT_EQ(names.count(name), 1u) << name;
 }
 
 TEST_F(SpringBoard, WithoutTheExtensionThePageShowsTheSystemControls) {

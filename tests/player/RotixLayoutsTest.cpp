@@ -382,6 +382,36 @@ TEST_F(RotixLayoutsTest, PositionThatIsNotAFiniteNumberKeepsTheLayoutsY) {
     expectLayout(*player, phoneLayout(screenSize(), player->frame().size, Phone::Large));
 }
 
+TEST_F(RotixLayoutsTest, AbsurdOrMistypedStoredValuesTakeTheDefaults) {
+    // Sizes no label can be drawn at.
+    setPreference("artistfont", true);
+    setPreference("artistfontv", 1e30);
+    setPreference("titlefont", true);
+    setPreference("titlefontv", -50);
+    setPreference("trackfont", true);
+    setPreference("trackfontv", std::numeric_limits<double>::infinity());
+    // Positions far off the screen, or of a kind that holds no number.
+    setPreference("titleb", true);
+    setPreference("titley", 20000);
+    setPreference("clockb", true);
+    setPreference("clocky", -10001);
+    setPreference("trackb", true);
+    setPreference("tracky", CFArray{1, 2});
+    setPreference("position", true);
+    setPreference("cy", CFDictionary{{"y", 3}});
+    auto player = makePlayer();
+    EXPECT_EQ(player->artistLabel()->font(), UIFont::italicSystemFontOfSize(18));
+    EXPECT_EQ(player->titleLabel()->font(), UIFont::systemFontOfSize(25));
+    EXPECT_EQ(player->trackLabel()->font(), UIFont::systemFontOfSize(25));
+    expectLayout(*player, phoneLayout(screenSize(), player->frame().size, Phone::Large));
+
+    // The small-phone layout reads the sizes again, with its own default.
+    player->iPhone5Frames();
+    EXPECT_EQ(player->artistLabel()->font(), UIFont::italicSystemFontOfSize(13));
+    EXPECT_EQ(player->titleLabel()->font(), UIFont::systemFontOfSize(13));
+    EXPECT_EQ(player->trackLabel()->font(), UIFont::systemFontOfSize(13));
+}
+
 TEST_F(RotixLayoutsTest, HideFlagsHideOnlyTheirOwnLabel) {
     struct Flag {
         const char* key;

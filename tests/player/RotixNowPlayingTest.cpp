@@ -197,6 +197,22 @@ TEST_F(RotixNowPlaying, NothingPlayingOrNoLengthShowsZeroes) {
     EXPECT_EQ(view->songScrubber()->value(), 0);
 }
 
+TEST_F(RotixNowPlaying, WhenNothingPlaysAnyMoreTheTimeGoesBackToZeroes) {
+    source->setInfoQuietly(playbackInfo(6, 30, now()));
+    auto view = makePlayer();
+    run(0.1);
+    ASSERT_EQ(view->trackLabel()->text(), "0:06 - 0:30");
+    // The application quits: it stops playing, then has nothing to report.
+    source->setPlaying(false);
+    settle();
+    ASSERT_TRUE(view->isSeeking());
+    source->setInfo(std::nullopt);
+    run(2.0);
+    EXPECT_EQ(view->titleLabel()->text(), "Untitled");
+    EXPECT_EQ(view->trackLabel()->text(), "0:00 - 0:00");
+    EXPECT_EQ(view->songScrubber()->value(), 0);
+}
+
 TEST_F(RotixNowPlaying, WithoutATimestampElapsedIsShownAsReported) {
     auto view = makeQuietPlayer();
     tickWith(view, playbackInfo(90, 180, std::nullopt));
@@ -243,6 +259,20 @@ TEST_F(RotixNowPlaying, NothingMovesWhilePaused) {
     run(1.0);
     EXPECT_EQ(view->trackLabel()->text(), "0:20 - 3:20");
     EXPECT_EQ(view->songScrubber()->value(), value);
+}
+
+TEST_F(RotixNowPlaying, APausedTrackKeepsItsTimeWhenATouchLetsTheTicksRun) {
+    CFDictionary info = playbackInfo(3, 200, now());
+    info[kMRMediaRemoteNowPlayingInfoPlaybackRate] = 0.0;
+    source->setInfoQuietly(info);
+    auto view = makePlayerOnScreen();
+    source->setPlaying(false);
+    settle();
+    // The end of a touch on the background clears isSeeking, so ticks run.
+    tap({2, 2});
+    ASSERT_FALSE(view->isSeeking());
+    run(5.0);
+    EXPECT_EQ(view->trackLabel()->text(), "0:03 - 3:20");
 }
 
 TEST_F(RotixNowPlaying, RingChangesFromTicksResetTheIdleTimer) {

@@ -266,7 +266,7 @@ TEST_F(RotixSeeking, SeekingTrueWorksAsAbsent) {
     setPreference("seeking", true);
     auto view = makePlayer();
     EXPECT_TRUE(view->songScrubber()->isUserInteractionEnabled());
-    EXPECT_EQ(view->songScrubber()->registrations().size(), 4u);
+    EXPECT_EQ(view->songScrubber()->registrations().size(), 5u);
 }
 
 TEST_F(RotixSeeking, ActiveOutsideComponentTakesTheSeek) {
@@ -358,6 +358,28 @@ TEST_F(RotixSeeking, ATapOnTheThumbLeavesTheTicksRunning) {
     // a drag.
     EXPECT_TRUE(seeks().empty());
     std::string text = *view->trackLabel()->text();
+    run(0.21);
+    ASSERT_TRUE(view->timer());
+    EXPECT_TRUE(view->timer()->isValid());
+    run(1.0);
+    EXPECT_NE(view->trackLabel()->text(), text);
+}
+
+TEST_F(RotixSeeking, ADragThatANewTouchCancelsEndsWithoutASeekAndTheTicksComeBack) {
+    auto view = makePlayerOnScreen();
+    playTrack(view, 201);
+    window->touchDown(thumb(view));
+    dragAlongRing(view, 0, std::numbers::pi / 2);
+    ASSERT_TRUE(view->isSeeking());
+    std::string text = *view->trackLabel()->text();
+    // A finger going down elsewhere takes the drag's touch away.
+    window->touchDown({30, 700});
+    settle();
+    EXPECT_FALSE(view->isSeeking());
+    EXPECT_FALSE(view->isTouching());
+    window->touchUp({30, 700});
+    settle();
+    EXPECT_TRUE(seeks().empty());
     run(0.21);
     ASSERT_TRUE(view->timer());
     EXPECT_TRUE(view->timer()->isValid());

@@ -236,7 +236,9 @@ TEST_F(RotixTransport, SeekingOnWiresEachTouchActionOnce) {
               std::vector<SEL>{"touchUpOut"});
     EXPECT_EQ(ring->actionsForTarget(view, UIControlEventValueChanged),
               std::vector<SEL>{"seeking"});
-    EXPECT_EQ(ring->registrations().size(), 4u);
+    EXPECT_EQ(ring->actionsForTarget(view, UIControlEventTouchCancel),
+              std::vector<SEL>{"touchCancel"});
+    EXPECT_EQ(ring->registrations().size(), 5u);
     EXPECT_TRUE(ring->isUserInteractionEnabled());
 }
 
@@ -245,7 +247,7 @@ TEST_F(RotixTransport, WiringWaitsForTheServiceReply) {
     // Nothing is wired until the main queue runs the reply.
     EXPECT_TRUE(other->songScrubber()->registrations().empty());
     settle();
-    EXPECT_EQ(other->songScrubber()->registrations().size(), 4u);
+    EXPECT_EQ(other->songScrubber()->registrations().size(), 5u);
     stop(other);
 }
 
