@@ -209,7 +209,7 @@ TEST_F(SpringBoard, TheExtensionExportsItsPlainFunctionsUnderTheirCNames) {
         exportedNames(host.root() / "Library/MobileSubstrate/DynamicLibraries/RotixiOS10.dylib");
     for (const char* name :
          {"wAdjust", "hAdjust", "translateValueFromSourceIntervalToDestinationInterval",
-          "angleBetweenThreePoints"})
+          "angleBetweenThreePoints", "neighbourIndices"})
         EXPECT_EQ(names.count(name), 1u) << name;
 }
 
