@@ -97,15 +97,15 @@ public:
             return true;
         }
 
-        // Other processes write the same file: under the lock, re-read what
-        // they wrote and lay only this process's changes over it.
+        // Other processes write the same file: under the lock, read what they
+        // wrote and lay only this process's changes over it. The read does not
+        // trust the stamp, whose times are coarse and whose inode may be reused.
         auto fileLock = PreferenceFileLock::acquire(domain->hostPath.string() + ".lock");
         if (!fileLock) {
             log(*domain, "could not lock the file; values kept for the next synchronise");
             return false;
         }
-        if (FileStamp::of(domain->hostPath) != domain->stamp)
-            load(*domain);
+        load(*domain);
         CFDictionary values = merged(*domain);
         if (values == domain->stored) {
             domain->pending.clear();
@@ -179,18 +179,23 @@ private:
 
     void load(Domain& domain) {
         PropertyListFile::Contents contents = PropertyListFile::read(domain.hostPath);
+        const FileStamp previous = domain.stamp;
         domain.stored.clear();
         domain.refused = false;
         domain.stamp = contents.stamp;
         // A file that could not even be opened is stamped from its path, so
-        // it is not read (and reported) again until it changes.
+        // it is not read again until it changes.
         if (!domain.stamp.exists)
             domain.stamp = FileStamp::of(domain.hostPath);
+        // A write reads the file again; a bad one is reported once a version.
+        const bool report = domain.stamp != previous;
         if (contents.status == PropertyListFile::Status::Missing)
             return;
         if (contents.status != PropertyListFile::Status::Read) {
             domain.refused = isPlainFile(domain.hostPath);
-            log(domain, PropertyListFile::describe(contents.status) + "; reading an empty domain");
+            if (report)
+                log(domain,
+                    PropertyListFile::describe(contents.status) + "; reading an empty domain");
             return;
         }
         if (const CFDictionary* dictionary =
@@ -199,7 +204,8 @@ private:
             return;
         }
         domain.refused = isPlainFile(domain.hostPath);
-        log(domain, "not a dictionary; reading an empty domain");
+        if (report)
+            log(domain, "not a dictionary; reading an empty domain");
     }
 
     // Keeps a file we could not read under a name of its own, so a person
