@@ -506,7 +506,7 @@ TEST_F(ToolsTest, UnreadablePicturesGiveOneLineAndStatusTwo) {
                       "cannot read mask");
         EXPECT_FALSE(fs::exists(path("out.png")));
     }
-    // A picture under one point at the scale is refused by the effect.
+    // A picture under one point at the scale is refused, in words about the file.
     ASSERT_TRUE(CGImageWritePNGToFile(imageOfWords(1, 1, {0xFF000000u}), path("dot.png")));
     expectRefused(blur({"dot.png", "out.png", "--scale", "2"}), "rotix-blur",
                   "cannot blur 'dot.png': invalid size: (0.50 x 0.50) points at scale 2");
