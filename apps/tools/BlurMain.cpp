@@ -26,8 +26,10 @@ constexpr const char* kUsage =
     "  --radius R        blur radius in points (default 20; 0 or less: no blur)\n"
     "  --tint C          colour laid over the result, #RRGGBB or #RRGGBBAA\n"
     "  --saturation S    saturation factor (default 1: unchanged; 0: grey)\n"
-    "  --mask FILE       the blur shows where the mask is white (or opaque)\n"
-    "  --scale S         pixels per point of the picture and the result (default 1)\n"
+    "  --mask FILE       the blur shows where the mask is white (or, for a mask\n"
+    "                    with transparent parts, where it is opaque)\n"
+    "  --scale S         pixels per point of the picture and the result, 1 or more\n"
+    "                    (default 1)\n"
     "  --light, --extra-light, --dark\n"
     "                    the fixed effects, instead of radius, tint, saturation, mask\n"
     "  --tint-effect C   a 10-point blur washed with the colour #RRGGBB at 0.6\n"
@@ -106,9 +108,11 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
             const auto text = value();
             if (!text)
                 return missing();
+            // Below 1 a point of the picture is smaller than one of its pixels;
+            // far below, the drawing has no room left and comes out blank.
             const auto number = parseFiniteNumber(*text);
-            if (!number || !(*number > 0))
-                return bad("a positive number", *text);
+            if (!number || !(*number >= 1))
+                return bad("a number of at least 1", *text);
             options.scale = *number;
         } else if (argument == "--tint") {
             const auto text = value();
@@ -184,7 +188,8 @@ int main(int argc, char** argv) {
     const std::string& inPath = options.paths[0];
     const std::string& outPath = options.paths[1];
 
-    // The effect's refusals are reported below as this program's one line.
+    // Log lines (the effect's refusals among them) stay off standard error:
+    // this program says what went wrong in one line of its own.
     SystemLog::shared().setEchoToStandardError(false);
     UIScreenSetMainScale(options.scale);
 
@@ -202,15 +207,22 @@ int main(int argc, char** argv) {
     // The picture at the same scale as the result, so that a radius in points
     // covers scale times as many of its pixels and the result has its size.
     const auto image = UIImage::imageWithCGImage(input.image, options.scale);
-
-    const std::shared_ptr<UIImage> result = applyEffect(options, image, mask);
-    if (!result || !result->CGImage()) {
-        // The effect refuses pictures it cannot work on (under one point at
-        // the scale) with a line of its own, which says it best.
-        const auto lines = SystemLog::shared().lines();
-        const std::string reason = lines.empty() ? "the effect failed" : lines.back().text;
+    // The effect refuses a picture under one point a side with a log line
+    // about the image object; this program's line is about the file.
+    const CGSize size = image->size();
+    if (size.width < 1 || size.height < 1) {
+        char reason[160];
+        std::snprintf(reason, sizeof reason,
+                      "invalid size: (%.2f x %.2f) points at scale %g; both sides must be at "
+                      "least 1 point",
+                      size.width, size.height, options.scale);
         return reportInputError(kProgram, "cannot blur " + quotedName(inPath) + ": " + reason);
     }
+
+    const std::shared_ptr<UIImage> result = applyEffect(options, image, mask);
+    if (!result || !result->CGImage())
+        return reportInputError(kProgram, "cannot blur " + quotedName(inPath) +
+                                              ": the effect made no picture");
     if (!UIImageWritePNGToFile(result, outPath)) {
         std::fprintf(stderr, "%s: cannot write %s\n", kProgram.data(), quotedName(outPath).c_str());
         return 1;

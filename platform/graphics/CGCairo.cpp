@@ -318,8 +318,15 @@ void CGContext::clipToMask(const CGImageRef& mask, const cairo_matrix_t& pixelTo
         return;
     }
 
-    // The mask's own coverage: its alpha, or for an opaque image its
-    // luminance (Rec. 709 weights in 8-bit fixed point).
+    // The mask's own coverage: its alpha when any pixel is transparent, else
+    // its luminance (Rec. 709 weights in 8-bit fixed point). Image editors
+    // often export grey masks with an alpha channel that is opaque throughout,
+    // which would otherwise let everything through.
+    bool byAlpha = false;
+    for (std::size_t y = 0; y < mask->height() && !mask->isOpaque() && !byAlpha; ++y) {
+        for (std::size_t x = 0; x < mask->width() && !byAlpha; ++x)
+            byAlpha = mask->pixelAt(x, y) >> 24 != 255;
+    }
     int width = static_cast<int>(mask->width());
     int height = static_cast<int>(mask->height());
     CairoSurfacePtr levels(cairo_image_surface_create(CAIRO_FORMAT_A8, width, height));
@@ -331,12 +338,12 @@ void CGContext::clipToMask(const CGImageRef& mask, const cairo_matrix_t& pixelTo
         for (std::size_t x = 0; x < mask->width(); ++x) {
             std::uint32_t word = mask->pixelAt(x, y);
             std::uint32_t level;
-            if (mask->isOpaque())
+            if (byAlpha)
+                level = word >> 24;
+            else
                 level = (54 * ((word >> 16) & 0xFF) + 183 * ((word >> 8) & 0xFF) +
                          19 * (word & 0xFF) + 128) >>
                         8;
-            else
-                level = word >> 24;
             out[y * outStride + x] = static_cast<std::uint8_t>(level);
         }
     }

@@ -55,9 +55,10 @@ void CGContextSetAlpha(const CGContextRef& c, CGFloat alpha);
 
 void CGContextClipToRect(const CGContextRef& c, CGRect rect);
 // Narrows the clip by an image laid over rect the way CGContextDrawImage lays
-// it: an image with alpha lets through in proportion to its alpha, an opaque
-// one in proportion to its luminance (white through, black hidden). Nothing
-// outside rect shows afterwards.
+// it: an image with any transparent pixel lets through in proportion to its
+// alpha, one opaque everywhere (whether or not it has an alpha channel) in
+// proportion to its luminance (white through, black hidden). Nothing outside
+// rect shows afterwards.
 void CGContextClipToMask(const CGContextRef& c, CGRect rect, const CGImageRef& mask);
 
 // Draws the image stretched over rect in the image's y-up unit space: its

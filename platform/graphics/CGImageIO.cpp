@@ -118,6 +118,46 @@ struct TurboJPEGRelease {
     void operator()(void* handle) const { tjDestroy(handle); }
 };
 
+// Adobe's programs, which write most CMYK and YCCK JPEGs, store ink inverted
+// (255 is no ink) and say so with their APP14 "Adobe" segment; a file
+// without one holds ink as it is. Only the segments before the scan data
+// are looked at, each skipped by its own length.
+bool hasAdobeSegment(std::span<const std::uint8_t> bytes) {
+    std::size_t position = 2;
+    while (position + 4 <= bytes.size() && bytes[position] == 0xFF) {
+        std::uint8_t marker = bytes[position + 1];
+        if (marker == 0xFF) {
+            ++position;
+            continue;
+        }
+        if (marker == 0xDA || marker == 0xD9)
+            return false;
+        std::size_t length = std::size_t(bytes[position + 2]) << 8 | bytes[position + 3];
+        if (length < 2)
+            return false;
+        if (marker == 0xEE && length >= 7 && position + 9 <= bytes.size() &&
+            std::memcmp(bytes.data() + position + 4, "Adobe", 5) == 0)
+            return true;
+        position += 2 + length;
+    }
+    return false;
+}
+
+// CMYK ink to the light an RGB screen gives off: each colour is what its
+// ink lets through, times what the black lets through. Rewrites the
+// four-byte pixels in place as the platform's opaque words.
+void convertInkToRGB(std::vector<std::uint8_t>& pixels, bool inverted) {
+    for (std::size_t i = 0; i < pixels.size(); i += 4) {
+        std::uint32_t light[4];
+        for (int channel = 0; channel < 4; ++channel)
+            light[channel] = inverted ? pixels[i + channel] : 255u - pixels[i + channel];
+        auto through = [&](std::uint32_t colour) { return (colour * light[3] + 127) / 255; };
+        std::uint32_t word =
+            0xFF000000u | through(light[0]) << 16 | through(light[1]) << 8 | through(light[2]);
+        std::memcpy(&pixels[i], &word, 4);
+    }
+}
+
 CGImageDecodeResult decodeJPEG(std::span<const std::uint8_t> bytes) {
     std::unique_ptr<void, TurboJPEGRelease> handle(tjInitDecompress());
     if (!handle)
@@ -138,15 +178,22 @@ CGImageDecodeResult decodeJPEG(std::span<const std::uint8_t> bytes) {
 
     std::size_t stride = std::size_t(width) * 4;
     std::vector<std::uint8_t> pixels(stride * std::size_t(height));
+    // TurboJPEG gives CMYK and YCCK pictures only as CMYK ink, four bytes a
+    // pixel like the words they become.
+    bool ink = colorspace == TJCS_CMYK || colorspace == TJCS_YCCK;
+    int format = ink ? TJPF_CMYK : kLittleEndian ? TJPF_BGRA : TJPF_ARGB;
     // A warning (a truncated stream, say) counts as a failure: half a picture
     // is no picture. Progressive streams are held to a sane number of scans.
     int flags = TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS;
     if (tjDecompress2(handle.get(), bytes.data(), static_cast<unsigned long>(bytes.size()),
-                      pixels.data(), width, static_cast<int>(stride), height,
-                      kLittleEndian ? TJPF_BGRA : TJPF_ARGB, flags) != 0)
+                      pixels.data(), width, static_cast<int>(stride), height, format, flags) != 0)
         return {nullptr, CGImageDecodeFailure::Malformed};
-    for (std::size_t i = 0; i < pixels.size(); i += 4)
-        pixels[i + (kLittleEndian ? 3 : 0)] = 255;
+    if (ink) {
+        convertInkToRGB(pixels, hasAdobeSegment(bytes));
+    } else {
+        for (std::size_t i = 0; i < pixels.size(); i += 4)
+            pixels[i + (kLittleEndian ? 3 : 0)] = 255;
+    }
     CGImageRef result = CGImage::create(std::size_t(width), std::size_t(height), stride,
                                         std::move(pixels), kCGImageAlphaNoneSkipFirst);
     return {result, result ? CGImageDecodeFailure::None : CGImageDecodeFailure::Malformed};

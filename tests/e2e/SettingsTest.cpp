@@ -1,4 +1,5 @@
 #include "e2e/SettingsAppFixture.h"
+#include "support/SpawnedProcess.h"
 
 #include <filesystem>
 #include <fstream>
@@ -76,6 +77,38 @@ TEST_F(SettingsApp, ChangedSettingsShowOnTheLockScreenAfterTheRespring) {
     EXPECT_NE((*oldTitle)["frame"][1].asNumber(), 300);
     EXPECT_EQ((*newTitle)["textColor"].asString(), "#FF8000");
     EXPECT_EQ((*newTitle)["frame"][1].asNumber(), 300);
+}
+
+TEST_F(SettingsApp, TwoHostsWritingOneRootAtOnceKeepEachOthersKeys) {
+    // Each host writes its own keys, one write a key, while the other does too.
+    constexpr int kKeys = 300;
+    const std::string names[2] = {"first", "second"};
+    SpawnedProcess hosts[2];
+    for (int h = 0; h < 2; ++h) {
+        std::ofstream scenario(host.folder() / (names[h] + ".scn"));
+        for (int i = 0; i < kKeys; ++i)
+            scenario << "pref com.varlo.rotixsettings " << names[h] << i << " int " << i << "\n";
+        scenario.close();
+        ASSERT_TRUE(hosts[h].start(
+            {ROTIX_SETTINGS_PATH, "--scenario", names[h] + ".scn", "--root", host.root().string()},
+            {}, host.folder(), names[h]));
+    }
+    for (auto& process : hosts)
+        EXPECT_EQ(process.wait(std::chrono::seconds(100)), 0) << process.errors();
+
+    auto contents = PropertyListFile::read(
+        host.root() / "var/mobile/Library/Preferences/com.varlo.rotixsettings.plist");
+    const CFDictionary* dictionary = contents.value ? contents.value->dictionary() : nullptr;
+    ASSERT_NE(dictionary, nullptr);
+    int lost = 0;
+    for (const std::string& name : names) {
+        for (int i = 0; i < kKeys; ++i) {
+            const CFPropertyList* value =
+                CFDictionaryGetValue(dictionary, name + std::to_string(i));
+            lost += !value || *value != CFPropertyList(i);
+        }
+    }
+    EXPECT_EQ(lost, 0);
 }
 
 TEST_F(SettingsApp, NoInTheRespringAlertSpawnsNothing) {

@@ -3,6 +3,7 @@
 #include "platform/graphics/CGImageIO.h"
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UIScreenScale.h"
+#include "support/GeneratedMedia.h"
 
 #include <cmath>
 #include <cstdio>
@@ -283,23 +284,54 @@ TEST_F(ToolsTest, BlurScaleKeepsThePixelSizeAndScalesTheRadius) {
 }
 
 TEST_F(ToolsTest, BlurMaskOfAnotherSizeShowsTheBlurOnlyWhereWhite) {
-    // Opaque grey mask, 8 x 4: white on the left half, black on the right.
+    // Opaque grey mask, 8 x 4: white on the left half, black on the right;
+    // once without alpha, once with an alpha channel opaque everywhere, as
+    // image editors export masks.
     std::vector<uint32_t> mask(32);
     for (int i = 0; i < 32; ++i)
         mask[i] = i % 8 < 4 ? 0xFFFFFFFFu : 0xFF000000u;
     ASSERT_TRUE(CGImageWritePNGToFile(imageOfWords(8, 4, mask), path("mask.png")));
-    const ToolRun result = blur({"photo.png", "out.png", "--radius", "4", "--mask", "mask.png"});
-    ASSERT_EQ(result.status, 0) << result.err;
+    ASSERT_TRUE(writeRgbaPng(path("mask-rgba.png"), mask, 8, 4));
     const auto expected = ImageEffects::applyBlurWithRadius(
         photo(), 4, std::nullopt, 1.0, UIImage::imageWithCGImage(decodeFile(path("mask.png"))));
-    const CGImageRef out = decodeFile(path("out.png"));
-    EXPECT_TRUE(samePixels(out, expected->CGImage()));
-    // The right half is the picture itself; the left is not.
-    EXPECT_EQ(out->pixelAt(100, 45), m_png->pixelAt(100, 45));
-    int changed = 0;
-    for (size_t x = 5; x < 55; ++x)
-        changed += out->pixelAt(x, 45) != m_png->pixelAt(x, 45);
-    EXPECT_GT(changed, 40);
+    for (const std::string name : {"mask.png", "mask-rgba.png"}) {
+        SCOPED_TRACE(name);
+        const ToolRun result = blur({"photo.png", "out.png", "--radius", "4", "--mask", name});
+        ASSERT_EQ(result.status, 0) << result.err;
+        const CGImageRef out = decodeFile(path("out.png"));
+        EXPECT_TRUE(samePixels(out, expected->CGImage()));
+        // The right half is the picture itself; the left is not.
+        EXPECT_EQ(out->pixelAt(100, 45), m_png->pixelAt(100, 45));
+        int changed = 0;
+        for (size_t x = 5; x < 55; ++x)
+            changed += out->pixelAt(x, 45) != m_png->pixelAt(x, 45);
+        EXPECT_GT(changed, 40);
+    }
+}
+
+TEST_F(ToolsTest, BlurReadsCmykAndYcckJpegsAsAdobeWritesThem) {
+    // Four squares of ink: none, cyan, magenta with yellow, and half black.
+    constexpr int kSide = 32;
+    const uint8_t squares[4][4] = {{0, 0, 0, 0}, {255, 0, 0, 0}, {0, 255, 255, 0}, {0, 0, 0, 128}};
+    const uint32_t colours[4] = {0xFFFFFFu, 0x00FFFFu, 0xFF0000u, 0x7F7F7Fu};
+    std::vector<uint8_t> ink;
+    for (int y = 0; y < kSide; ++y)
+        for (int x = 0; x < kSide; ++x)
+            ink.insert(ink.end(), squares[y / 16 * 2 + x / 16], squares[y / 16 * 2 + x / 16] + 4);
+    for (const InkJpeg space : {InkJpeg::Cmyk, InkJpeg::Ycck}) {
+        SCOPED_TRACE(space == InkJpeg::Cmyk ? "CMYK" : "YCCK");
+        ASSERT_TRUE(writeAdobeInkJpeg(path("ink.jpg"), ink, kSide, kSide, space));
+        const ToolRun result = blur({"ink.jpg", "out.png", "--radius", "0"});
+        ASSERT_EQ(result.status, 0) << result.err;
+        const CGImageRef out = decodeFile(path("out.png"));
+        ASSERT_TRUE(out);
+        for (int square = 0; square < 4; ++square) {
+            const uint32_t pixel = out->pixelAt(8 + square % 2 * 16, 8 + square / 2 * 16);
+            for (int shift : {16, 8, 0})
+                EXPECT_NEAR(int(pixel >> shift & 0xFF), int(colours[square] >> shift & 0xFF), 2)
+                    << "square " << square << ": " << std::hex << pixel;
+        }
+    }
 }
 
 TEST_F(ToolsTest, BlurOfAOnePixelPicture) {
@@ -412,6 +444,7 @@ TEST_F(ToolsTest, BadArgumentsGiveOneLineAndStatusTwo) {
         {{"photo.png", "out.png", "--tint", "#FF00"}, "'#FF00'"},
         {{"photo.png", "out.png", "--scale", "0"}, "'0'"},
         {{"photo.png", "out.png", "--scale", "-2"}, "'-2'"},
+        {{"photo.png", "out.png", "--scale", "1e-300"}, "'1e-300'"},
         {{"photo.png", "out.png", "--light", "--dark"}, "cannot be combined"},
         {{"photo.png", "out.png", "--dark", "--radius", "4"},
          "--dark cannot be combined with --radius"},
@@ -473,10 +506,10 @@ TEST_F(ToolsTest, UnreadablePicturesGiveOneLineAndStatusTwo) {
                       "cannot read mask");
         EXPECT_FALSE(fs::exists(path("out.png")));
     }
-    // A picture under one point at the scale is refused by the effect.
+    // A picture under one point at the scale is refused, in words about the file.
     ASSERT_TRUE(CGImageWritePNGToFile(imageOfWords(1, 1, {0xFF000000u}), path("dot.png")));
     expectRefused(blur({"dot.png", "out.png", "--scale", "2"}), "rotix-blur",
-                  "invalid size: (0.50 x 0.50)");
+                  "cannot blur 'dot.png': invalid size: (0.50 x 0.50) points at scale 2");
     EXPECT_FALSE(fs::exists(path("out.png")));
 }
 

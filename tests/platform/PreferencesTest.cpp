@@ -141,8 +141,9 @@ protected:
         writeFile(bytesOf(text), domain);
     }
 
-    Bytes fileBytes(const std::string& domain = kDomain) const {
-        std::ifstream in(file(domain), std::ios::binary);
+    Bytes fileBytes(const std::string& domain = kDomain) const { return bytesAt(file(domain)); }
+    static Bytes bytesAt(const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
         return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
@@ -165,7 +166,7 @@ protected:
 
     // The whole promise for a file that cannot be used: the domain reads as
     // empty, one log line names the file, reading and synchronising again
-    // neither logs nor touches it, and only a written value replaces it.
+    // neither logs nor touches it, and a written value first moves it aside.
     void expectIgnoredUntilWritten(const std::string& expectedProblem) {
         Bytes before = fileBytes();
         EXPECT_FALSE(CFPreferencesCopyAppValue("k", kDomain));
@@ -194,7 +195,19 @@ protected:
         ASSERT_TRUE(radius);
         EXPECT_EQ(radius->intValue(), 20);
         EXPECT_FALSE(CFPreferencesCopyAppValue("k", kDomain));
-        EXPECT_EQ(logLines().size(), 1u);
+
+        std::vector<std::string> aside;
+        for (const std::string& name : folderEntries()) {
+            if (name.rfind(kDomain + ".plist.unreadable-", 0) == 0)
+                aside.push_back(name);
+        }
+        ASSERT_EQ(aside.size(), 1u);
+        EXPECT_EQ(bytesAt(folder() / aside[0]), before);
+        lines = logLines();
+        ASSERT_EQ(lines.size(), 2u);
+        EXPECT_NE(lines[1].find("aside to /var/mobile/Library/Preferences/" + aside[0]),
+                  std::string::npos)
+            << lines[1];
     }
 
     fs::path m_root;
@@ -342,7 +355,8 @@ TEST_F(PreferencesTest, WritesLeaveOnlyTheDomainFileBehind) {
         CFPreferencesSetAppValue("count", CFPropertyList(i), kDomain);
         ASSERT_TRUE(CFPreferencesAppSynchronize(kDomain));
     }
-    EXPECT_EQ(folderEntries(), std::vector<std::string>{kDomain + ".plist"});
+    EXPECT_EQ(folderEntries(),
+              (std::vector<std::string>{kDomain + ".plist", kDomain + ".plist.lock"}));
     CFPreferencesResetForTesting();
     EXPECT_EQ(CFPreferencesCopyAppValue("count", kDomain)->intValue(), 19);
 }
@@ -377,7 +391,8 @@ TEST_F(PreferencesTest, AReaderNeverSeesHalfAFile) {
     writer.join();
     EXPECT_GT(reads, 0);
     EXPECT_EQ(torn, 0);
-    EXPECT_EQ(folderEntries(), std::vector<std::string>{kDomain + ".plist"});
+    EXPECT_EQ(folderEntries(),
+              (std::vector<std::string>{kDomain + ".plist", kDomain + ".plist.lock"}));
 }
 
 TEST_F(PreferencesTest, SynchronizeRereadsAFileAnotherProgramChanged) {
@@ -573,10 +588,11 @@ TEST_F(PreferencesTest, AnUnreadableFileIsIgnoredAndAWriteThatCannotReplaceItFai
 
     CFPreferencesSetAppValue("radius", CFPropertyList(5), kDomain);
     EXPECT_FALSE(CFPreferencesAppSynchronize(kDomain));
-    // The value stays pending in this process; nothing is left on disk.
+    // The value stays pending in this process; no temporary file is left.
     EXPECT_EQ(CFPreferencesCopyAppValue("radius", kDomain)->intValue(), 5);
     EXPECT_TRUE(fs::is_directory(file() / "inside"));
-    EXPECT_EQ(folderEntries(), std::vector<std::string>{kDomain + ".plist"});
+    EXPECT_EQ(folderEntries(),
+              (std::vector<std::string>{kDomain + ".plist", kDomain + ".plist.lock"}));
 }
 
 TEST_F(PreferencesTest, ValuesAreStoredOnlyAsDeepAsTheyCanBeReadBack) {

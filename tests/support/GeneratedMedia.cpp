@@ -6,9 +6,15 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <numbers>
+#include <png.h>
+#include <turbojpeg.h>
 #include <vector>
+// The libjpeg interface needs FILE declared first.
+#include <jpeglib.h>
 
 namespace {
 
@@ -71,4 +77,86 @@ bool writeCoverPng(const std::filesystem::path& path, double red, double green, 
     CGContextSetFillColorWithColor(context, UIColor::colorWithRed(red, green, blue, 1));
     CGContextFillRect(context, {{0, 0}, {kSide, kSide}});
     return CGImageWritePNGToFile(CGBitmapContextCreateImage(context), path);
+}
+
+namespace {
+
+bool writeBytes(const std::filesystem::path& path, const unsigned char* bytes, unsigned long size) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(size));
+    return static_cast<bool>(out);
+}
+
+// TurboJPEG turns CMYK pixels into a YCCK picture and has no way to keep
+// them CMYK, which libjpeg's own interface does.
+bool writeCmykJpeg(const std::filesystem::path& path, std::vector<std::uint8_t>& stored, int width,
+                   int height) {
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* bytes = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &bytes, &size);
+    info.image_width = static_cast<JDIMENSION>(width);
+    info.image_height = static_cast<JDIMENSION>(height);
+    info.input_components = 4;
+    info.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&info);
+    jpeg_set_colorspace(&info, JCS_CMYK);
+    jpeg_set_quality(&info, 100, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row = stored.data() + std::size_t(info.next_scanline) * std::size_t(width) * 4;
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    bool written = writeBytes(path, bytes, size);
+    std::free(bytes);
+    return written;
+}
+
+bool writeYcckJpeg(const std::filesystem::path& path, const std::vector<std::uint8_t>& stored,
+                   int width, int height) {
+    tjhandle handle = tjInitCompress();
+    unsigned char* bytes = nullptr;
+    unsigned long size = 0;
+    bool written = tjCompress2(handle, stored.data(), width, width * 4, height, TJPF_CMYK, &bytes,
+                               &size, TJSAMP_444, 100, 0) == 0 &&
+                   writeBytes(path, bytes, size);
+    tjFree(bytes);
+    tjDestroy(handle);
+    return written;
+}
+
+} // namespace
+
+bool writeAdobeInkJpeg(const std::filesystem::path& path, const std::vector<std::uint8_t>& ink,
+                       int width, int height, InkJpeg space) {
+    if (ink.size() != std::size_t(width) * std::size_t(height) * 4)
+        return false;
+    std::vector<std::uint8_t> stored(ink.size());
+    for (std::size_t i = 0; i < ink.size(); ++i)
+        stored[i] = static_cast<std::uint8_t>(255 - ink[i]);
+    return space == InkJpeg::Cmyk ? writeCmykJpeg(path, stored, width, height)
+                                  : writeYcckJpeg(path, stored, width, height);
+}
+
+bool writeRgbaPng(const std::filesystem::path& path, const std::vector<std::uint32_t>& words,
+                  int width, int height) {
+    if (words.size() != std::size_t(width) * std::size_t(height))
+        return false;
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(words.size() * 4);
+    for (std::uint32_t word : words) {
+        for (int shift : {16, 8, 0, 24})
+            bytes.push_back(static_cast<std::uint8_t>(word >> shift));
+    }
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(width);
+    image.height = static_cast<png_uint_32>(height);
+    image.format = PNG_FORMAT_RGBA;
+    return png_image_write_to_file(&image, path.c_str(), 0, bytes.data(), 0, nullptr) != 0;
 }
