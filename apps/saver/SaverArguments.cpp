@@ -7,6 +7,8 @@
 namespace {
 // X resource ids have 29 bits.
 constexpr unsigned long kLargestWindowId = 0x1FFFFFFF;
+constexpr const char* kUsage =
+    " (usage: rotix-saver [-window-id ID | -root] [--root DIR] [--scenario FILE|-])";
 } // namespace
 
 std::optional<unsigned long> parseWindowId(const std::string& text) {
@@ -42,21 +44,21 @@ SaverArguments::parse(int argc, const char* const* argv,
         if (argument == "-window-id" || argument == "--window-id") {
             windowOption = value();
             if (!windowOption)
-                return argument + " needs a window id";
+                return argument + " needs a window id" + kUsage;
         } else if (argument == "-root") {
             rootWindow = true;
         } else if (argument == "--root") {
             auto folder = value();
             if (!folder)
-                return "--root needs a folder";
+                return "--root needs a folder" + std::string(kUsage);
             arguments.root = *folder;
         } else if (argument == "--scenario") {
             auto path = value();
             if (!path)
-                return "--scenario needs a file, or - for standard input";
+                return "--scenario needs a file, or - for standard input" + std::string(kUsage);
             arguments.scenarioPath = *path;
         } else {
-            return "unknown option " + quotedName(argument);
+            return "unknown option " + quotedName(argument) + kUsage;
         }
     }
     // A window named outright comes first, then the locker's; the whole

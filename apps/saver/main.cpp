@@ -19,12 +19,7 @@ namespace {
 
 constexpr const char* kProgramName = "rotix-saver";
 
-int usage(const std::string& problem) {
-    std::cerr << kProgramName << ": " << problem << "\n"
-              << "usage: rotix-saver [-window-id ID | -root] [--root DIR] [--scenario FILE|-]\n";
-    return 2;
-}
-
+// Every refusal is one line, and status 2.
 int fail(const std::string& problem) {
     std::cerr << kProgramName << ": " << problem << "\n";
     return 2;
@@ -45,7 +40,7 @@ int main(int argc, char** argv) {
     auto parsed =
         SaverArguments::parse(argc, argv, [](const char* name) { return std::getenv(name); });
     if (auto* problem = std::get_if<std::string>(&parsed))
-        return usage(*problem);
+        return fail(*problem);
     const auto& arguments = std::get<SaverArguments>(parsed);
     if (auto problem = deviceRootProblem(arguments.root))
         return fail(*problem);

@@ -957,6 +957,25 @@ TEST(WindowWithoutDisplay, ExitsWithStatusTwoAndOneLine) {
     }
 }
 
+#ifdef ROTIX_SAVER_PATH
+// A saver given no window to draw into says so, rather than taking the
+// whole screen or waiting for nothing.
+TEST(SaverWithoutWindow, SaysSoInOneLineWithStatusTwo) {
+    std::random_device random;
+    auto folder = std::filesystem::temp_directory_path() /
+                  ("rotix-saver-" + std::to_string(random()) + std::to_string(random()));
+    std::filesystem::create_directories(folder);
+    SpawnedProcess saver;
+    ASSERT_TRUE(saver.start({ROTIX_SAVER_PATH}, {{"XSCREENSAVER_WINDOW", ""}}, folder, "saver"));
+    EXPECT_EQ(saver.wait(10s), 2);
+    const std::string errors = saver.errors();
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+    EXPECT_EQ(errors.rfind("rotix-saver: no window", 0), 0u) << errors;
+    std::error_code error;
+    std::filesystem::remove_all(folder, error);
+}
+#endif
+
 TEST(WindowOptions, ABadActivatorKeyIsAUsageError) {
     for (const char* bad : {"n", "=org.brenwick.rotix", "n=", "escape=x"}) {
         LiveHost host(ROTIX_SPRINGBOARD_PATH);
