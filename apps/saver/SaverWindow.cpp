@@ -5,9 +5,8 @@
 #include "platform/uikit/UIView.h"
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <algorithm>
-#include <cairo-xlib.h>
-#include <cairo.h>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -38,6 +37,24 @@ std::string windowName(unsigned long window) {
     return text;
 }
 
+// The picture is 32-bit words of red, green and blue, which a window of
+// depth 24 takes as they are, wherever the server keeps its pixels in
+// 32 bits (every current one does).
+bool takesPicturesAsTheyAre(Display* display, const XWindowAttributes& attributes) {
+    const Visual* visual = attributes.visual;
+    if (attributes.depth != 24 || !visual || visual->c_class != TrueColor ||
+        visual->red_mask != 0xFF0000 || visual->green_mask != 0xFF00 || visual->blue_mask != 0xFF)
+        return false;
+    int count = 0;
+    XPixmapFormatValues* formats = XListPixmapFormats(display, &count);
+    bool found = false;
+    for (int i = 0; i < count; ++i)
+        found = found || (formats[i].depth == 24 && formats[i].bits_per_pixel == 32);
+    if (formats)
+        XFree(formats);
+    return found;
+}
+
 } // namespace
 
 std::unique_ptr<SaverWindow> SaverWindow::attach(std::optional<unsigned long> window,
@@ -66,12 +83,12 @@ std::unique_ptr<SaverWindow> SaverWindow::attach(std::optional<unsigned long> wi
     }
     saver->m_width = std::max(1, attributes.width);
     saver->m_height = std::max(1, attributes.height);
-    saver->m_surface = cairo_xlib_surface_create(display, saver->m_window, attributes.visual,
-                                                 saver->m_width, saver->m_height);
-    if (cairo_surface_status(saver->m_surface) != CAIRO_STATUS_SUCCESS) {
-        *error = "cannot draw into the window " + windowName(saver->m_window);
+    if (!takesPicturesAsTheyAre(display, attributes)) {
+        *error = "cannot draw into the window " + windowName(saver->m_window) + " of depth " +
+                 std::to_string(attributes.depth) + ": only 24-bit colour windows are drawn into";
         return nullptr;
     }
+    saver->m_graphics = XCreateGC(display, saver->m_window, 0, nullptr);
     return saver;
 }
 
@@ -86,14 +103,8 @@ SaverWindow::~SaverWindow() {
     // process.
     if (m_displayLost)
         return;
-    if (m_surface) {
-        cairo_device_t* device = cairo_device_reference(cairo_surface_get_device(m_surface));
-        cairo_surface_destroy(m_surface);
-        if (device) {
-            cairo_device_finish(device);
-            cairo_device_destroy(device);
-        }
-    }
+    if (m_display && m_graphics)
+        XFreeGC(m_display, m_graphics);
     if (m_display) {
         if (!m_windowGone)
             XSelectInput(m_display, m_window, NoEventMask);
@@ -199,7 +210,6 @@ bool SaverWindow::pumpEvents() {
 void SaverWindow::takeSize(int width, int height) {
     m_width = std::max(1, width);
     m_height = std::max(1, height);
-    cairo_xlib_surface_set_size(m_surface, m_width, m_height);
     if (m_painter && !m_painter->resize(m_width, m_height)) {
         std::cerr << m_programName << ": cannot draw at " << m_width << "x" << m_height << "\n";
         close();
@@ -259,20 +269,30 @@ bool SaverWindow::drawFrame() {
 
 void SaverWindow::present(const std::vector<ScreenPainter::PixelRect>& rects) {
     const CGContextRef& bitmap = m_painter->bitmap();
-    auto* data = static_cast<unsigned char*>(CGBitmapContextGetData(bitmap));
-    if (!data)
+    auto* data = static_cast<char*>(CGBitmapContextGetData(bitmap));
+    if (!data || !m_graphics)
         return;
-    cairo_surface_t* frame = cairo_image_surface_create_for_data(
-        data, CAIRO_FORMAT_RGB24, m_painter->width(), m_painter->height(),
-        static_cast<int>(CGBitmapContextGetBytesPerRow(bitmap)));
-    cairo_t* cr = cairo_create(m_surface);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(cr, frame, 0, 0);
+    // An image over the painter's bitmap, which it does not own: Xlib sends
+    // each rectangle from it, split into as many requests as it takes.
+    XImage image{};
+    image.width = m_painter->width();
+    image.height = m_painter->height();
+    image.format = ZPixmap;
+    image.data = data;
+    image.byte_order = LSBFirst;
+    image.bitmap_unit = 32;
+    image.bitmap_bit_order = LSBFirst;
+    image.bitmap_pad = 32;
+    image.depth = 24;
+    image.bytes_per_line = static_cast<int>(CGBitmapContextGetBytesPerRow(bitmap));
+    image.bits_per_pixel = 32;
+    image.red_mask = 0xFF0000;
+    image.green_mask = 0xFF00;
+    image.blue_mask = 0xFF;
+    if (!XInitImage(&image))
+        return;
     for (const auto& rect : rects)
-        cairo_rectangle(cr, rect.x, rect.y, rect.width, rect.height);
-    cairo_fill(cr);
-    cairo_destroy(cr);
-    cairo_surface_destroy(frame);
-    cairo_surface_flush(m_surface);
+        XPutImage(m_display, m_window, m_graphics, &image, rect.x, rect.y, rect.x, rect.y,
+                  static_cast<unsigned>(rect.width), static_cast<unsigned>(rect.height));
     XFlush(m_display);
 }

@@ -9,11 +9,11 @@
 #include <string>
 
 struct _XDisplay;
-struct _cairo_surface;
+struct _XGC;
 class UIView;
 
 // A window that another program owns (a screen locker's) with a host's
-// screen drawn into it through Cairo. It only shows: it asks the display for
+// screen drawn into it. It only shows: it asks the display for
 // nothing but exposures and changes of the window's size or life, so the
 // keyboard and the mouse stay with the locker. It draws from the main run
 // loop just before the loop sleeps, only what changed, like the desktop
@@ -68,7 +68,7 @@ private:
     std::string m_programName;
     _XDisplay* m_display = nullptr;
     unsigned long m_window = 0;
-    _cairo_surface* m_surface = nullptr;
+    _XGC* m_graphics = nullptr;
     int m_width = 0;
     int m_height = 0;
     std::unique_ptr<ScreenPainter> m_painter;
