@@ -2,9 +2,6 @@
 
 #include "platform/activator/LAActivator.h"
 #include "platform/graphics/CGBitmapContext.h"
-#include "platform/render/Renderer.h"
-#include "platform/uikit/UIColor.h"
-#include "platform/uikit/UIGraphics.h"
 #include "platform/uikit/UIView.h"
 
 #include <SDL2/SDL.h>
@@ -18,18 +15,12 @@
 
 namespace {
 
-// Frames while something turns or fades, and while only a text scrolls:
-// 30 points a second of text needs fewer frames to look smooth.
-constexpr double kAnimationFrameInterval = 1.0 / 60.0;
-constexpr double kScrollingTextFrameInterval = 1.0 / 20.0;
 // How often events are fetched when the display offers no descriptor.
 constexpr double kEventPollInterval = 1.0 / 50.0;
 // The window takes at most this share of the usable display at the start,
 // and never more pixels a point than the device itself has.
 constexpr double kDisplayShare = 0.9;
 constexpr double kMaximumStartScale = 3.0;
-// Antialiased edges reach a little past a view's rectangle.
-constexpr int kDamageMargin = 2;
 // An event loop round may ask for another after drawing; a few are enough.
 constexpr int kMaximumRounds = 4;
 
@@ -77,17 +68,10 @@ std::pair<int, int> windowSize(CGSize screen, const SDL_Rect& usable, double max
             std::max(1, static_cast<int>(std::lround(screen.height * scale)))};
 }
 
-void redrawDrawingViews(UIView& view) {
-    if (view.drawsContent())
-        view.setNeedsDisplay();
-    for (const auto& subview : view.subviews())
-        redrawDrawingViews(*subview);
-}
-
 } // namespace
 
 LiveWindow::LiveWindow(Options options, Host host)
-    : m_options(std::move(options)), m_host(std::move(host)) {}
+    : m_options(std::move(options)), m_host(std::move(host)), m_painter(m_host.root) {}
 
 std::unique_ptr<LiveWindow> LiveWindow::open(Options options, Host host, std::string* error) {
     std::string ignored;
@@ -103,12 +87,13 @@ std::unique_ptr<LiveWindow> LiveWindow::open(Options options, Host host, std::st
 
 bool LiveWindow::create(std::string* error) {
     auto root = m_host.root ? m_host.root() : nullptr;
-    m_screenSize = root ? root->bounds().size : CGSize{320, 480};
-    if (!(m_screenSize.width > 0) || !(m_screenSize.height > 0))
-        m_screenSize = {320, 480};
+    CGSize screen = root ? root->bounds().size : CGSize{320, 480};
+    if (!(screen.width > 0) || !(screen.height > 0))
+        screen = {320, 480};
+    m_painter.setScreenSize(screen);
 
     SDL_Rect usable = usableBounds(0);
-    auto [width, height] = windowSize(m_screenSize, usable, kMaximumStartScale);
+    auto [width, height] = windowSize(screen, usable, kMaximumStartScale);
     m_window =
         SDL_CreateWindow(m_options.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                          width, height, SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
@@ -149,14 +134,12 @@ LiveWindow::~LiveWindow() {
         loop.removeBeforeWaitingObserver(m_observer);
     if (m_displayWatch)
         loop.unwatch(m_displayWatch);
-    for (NSRunLoop::Token token : {m_frameTimer, m_pollTimer}) {
-        if (token)
-            loop.cancel(token);
-    }
+    if (m_pollTimer)
+        loop.cancel(m_pollTimer);
+    m_painter.cancelFrames();
     if (m_buffer)
         SDL_FreeSurface(m_buffer);
-    m_context.reset();
-    UIView::setContentsScale(0);
+    m_buffer = nullptr;
     // Without its display, SDL would end the program on the first request
     // it sent down the dead connection; what it holds goes with the process.
     if (m_displayLost)
@@ -168,45 +151,25 @@ LiveWindow::~LiveWindow() {
 }
 
 LiveWindow::Statistics LiveWindow::statistics() const {
-    return {m_frames, m_width, m_height, m_scale, m_fingerDown};
+    return {m_frames, m_painter.width(), m_painter.height(), m_painter.scale(), m_fingerDown};
 }
 
 bool LiveWindow::resizeBuffer() {
     SDL_Surface* surface = SDL_GetWindowSurface(m_window);
     if (!surface)
         return false;
-    m_width = surface->w;
-    m_height = surface->h;
     if (m_buffer)
         SDL_FreeSurface(m_buffer);
     m_buffer = nullptr;
-    // Drawn at the window's real pixel size, so the picture stays crisp at
-    // any window size rather than being a small bitmap stretched.
-    m_context = UIGraphicsCreateImageContext(
-        {static_cast<double>(m_width), static_cast<double>(m_height)}, true, 1);
-    if (!m_context)
+    if (!m_painter.resize(surface->w, surface->h))
         return false;
+    const CGContextRef& bitmap = m_painter.bitmap();
     m_buffer = SDL_CreateRGBSurfaceWithFormatFrom(
-        CGBitmapContextGetData(m_context), m_width, m_height, 32,
-        static_cast<int>(CGBitmapContextGetBytesPerRow(m_context)), SDL_PIXELFORMAT_RGB888);
+        CGBitmapContextGetData(bitmap), m_painter.width(), m_painter.height(), 32,
+        static_cast<int>(CGBitmapContextGetBytesPerRow(bitmap)), SDL_PIXELFORMAT_RGB888);
     if (!m_buffer)
         return false;
     SDL_SetSurfaceBlendMode(m_buffer, SDL_BLENDMODE_NONE);
-    Renderer::keepReducedImages(m_context);
-    m_scale = std::min(m_width / m_screenSize.width, m_height / m_screenSize.height);
-    m_originX = std::floor((m_width - m_screenSize.width * m_scale) / 2);
-    m_originY = std::floor((m_height - m_screenSize.height * m_scale) / 2);
-    // What views draw themselves is made at the window's size: a ring made
-    // for a 3x screen and shrunk on every frame would cost several times as
-    // much, and look softer.
-    if (UIView::contentsScale() != m_scale) {
-        UIView::setContentsScale(m_scale);
-        if (auto root = m_host.root ? m_host.root() : nullptr)
-            redrawDrawingViews(*root);
-    }
-    CGContextSetFillColorWithColor(m_context, UIColor::colorWithWhite(0, 1));
-    CGContextFillRect(m_context, {{0, 0}, {double(m_width), double(m_height)}});
-    m_damage.invalidate();
     m_needsFullPresent = true;
     return true;
 }
@@ -220,7 +183,7 @@ void LiveWindow::reshapeWindow(CGSize previousScreen) {
         std::min(windowWidth / previousScreen.width, windowHeight / previousScreen.height);
     int display = std::max(0, SDL_GetWindowDisplayIndex(m_window));
     SDL_Rect usable = usableBounds(display);
-    auto [width, height] = windowSize(m_screenSize, usable, unitsPerPoint);
+    auto [width, height] = windowSize(m_painter.screenSize(), usable, unitsPerPoint);
     SDL_SetWindowSize(m_window, width, height);
     int x = 0, y = 0;
     SDL_GetWindowPosition(m_window, &x, &y);
@@ -235,19 +198,19 @@ std::optional<CGPoint> LiveWindow::screenPoint(int windowX, int windowY, bool cl
     // more than one pixel.
     int windowWidth = 0, windowHeight = 0;
     SDL_GetWindowSize(m_window, &windowWidth, &windowHeight);
-    double ratioX = windowWidth > 0 ? double(m_width) / windowWidth : 1;
-    double ratioY = windowHeight > 0 ? double(m_height) / windowHeight : 1;
-    CGPoint point{(windowX * ratioX - m_originX) / m_scale,
-                  (windowY * ratioY - m_originY) / m_scale};
-    bool inside = point.x >= 0 && point.y >= 0 && point.x < m_screenSize.width &&
-                  point.y < m_screenSize.height;
+    double ratioX = windowWidth > 0 ? double(m_painter.width()) / windowWidth : 1;
+    double ratioY = windowHeight > 0 ? double(m_painter.height()) / windowHeight : 1;
+    CGPoint point{(windowX * ratioX - m_painter.originX()) / m_painter.scale(),
+                  (windowY * ratioY - m_painter.originY()) / m_painter.scale()};
+    CGSize screen = m_painter.screenSize();
+    bool inside = point.x >= 0 && point.y >= 0 && point.x < screen.width && point.y < screen.height;
     if (inside)
         return point;
     if (!clampToScreen)
         return std::nullopt;
     // A finger cannot leave the glass: it stays at the edge.
-    point.x = std::clamp(point.x, 0.0, m_screenSize.width - 0.001);
-    point.y = std::clamp(point.y, 0.0, m_screenSize.height - 0.001);
+    point.x = std::clamp(point.x, 0.0, screen.width - 0.001);
+    point.y = std::clamp(point.y, 0.0, screen.height - 0.001);
     return point;
 }
 
@@ -413,10 +376,7 @@ void LiveWindow::closeWindow() {
         loop.cancel(m_pollTimer);
         m_pollTimer = 0;
     }
-    if (m_frameTimer) {
-        loop.cancel(m_frameTimer);
-        m_frameTimer = 0;
-    }
+    m_painter.cancelFrames();
     loop.stop();
 }
 
@@ -447,7 +407,7 @@ void LiveWindow::beforeWaiting() {
         // the player made on its own (a tick of the ring) waits the few
         // milliseconds to the next one rather than costing a frame of its
         // own. What the finger did is shown at once.
-        if (!handled && !m_needsFullPresent && frameIsComing())
+        if (!handled && !m_needsFullPresent && m_painter.frameIsComing())
             break;
         bool drew = drawFrame();
         if (!handled && !drew)
@@ -464,65 +424,24 @@ void LiveWindow::pollEvents() {
         NSRunLoop::mainRunLoop().now() + kEventPollInterval, [this] { pollEvents(); });
 }
 
-bool LiveWindow::frameIsComing() const {
-    return m_frameTimer && NSRunLoop::mainRunLoop().isScheduled(m_frameTimer);
-}
-
-void LiveWindow::scheduleNextFrame(double interval) {
-    NSRunLoop& loop = NSRunLoop::mainRunLoop();
-    if (m_frameTimer && loop.isScheduled(m_frameTimer))
-        return;
-    // Nothing to do when it fires: waking the loop is enough, as the frame
-    // is drawn before it sleeps again.
-    m_frameTimer = loop.schedule(loop.now() + interval, [] {});
-}
-
 bool LiveWindow::drawFrame() {
     auto root = m_host.root ? m_host.root() : nullptr;
-    if (!root || !m_context || !m_buffer)
+    if (!root || !m_buffer)
         return false;
     CGSize size = root->bounds().size;
+    CGSize previous = m_painter.screenSize();
     if (size.width > 0 && size.height > 0 &&
-        (size.width != m_screenSize.width || size.height != m_screenSize.height)) {
+        (size.width != previous.width || size.height != previous.height)) {
         // The screen turned: the window takes its new shape.
-        CGSize previous = m_screenSize;
-        m_screenSize = size;
+        m_painter.setScreenSize(size);
         reshapeWindow(previous);
         if (!resizeBuffer())
             return false;
     }
-    DamageTracker::Update update = m_damage.update(root, NSRunLoop::mainRunLoop().now());
+    std::vector<ScreenPainter::PixelRect> drawn = m_painter.draw();
     std::vector<SDL_Rect> pixels;
-    for (const CGRect& rect : update.rects) {
-        int x0 = static_cast<int>(std::floor(m_originX + rect.origin.x * m_scale)) - kDamageMargin;
-        int y0 = static_cast<int>(std::floor(m_originY + rect.origin.y * m_scale)) - kDamageMargin;
-        int x1 =
-            static_cast<int>(std::ceil(m_originX + (rect.origin.x + rect.size.width) * m_scale)) +
-            kDamageMargin;
-        int y1 =
-            static_cast<int>(std::ceil(m_originY + (rect.origin.y + rect.size.height) * m_scale)) +
-            kDamageMargin;
-        x0 = std::max(x0, 0);
-        y0 = std::max(y0, 0);
-        x1 = std::min(x1, m_width);
-        y1 = std::min(y1, m_height);
-        if (x1 > x0 && y1 > y0)
-            pixels.push_back({x0, y0, x1 - x0, y1 - y0});
-    }
-    for (const SDL_Rect& rect : pixels) {
-        CGContextSaveGState(m_context);
-        CGRect clip{{double(rect.x), double(rect.y)}, {double(rect.w), double(rect.h)}};
-        CGContextClipToRect(m_context, clip);
-        CGContextSetFillColorWithColor(m_context, UIColor::colorWithWhite(0, 1));
-        CGContextFillRect(m_context, clip);
-        CGContextTranslateCTM(m_context, m_originX, m_originY);
-        CGContextScaleCTM(m_context, m_scale, m_scale);
-        Renderer::draw(m_context, root);
-        CGContextRestoreGState(m_context);
-    }
-    if (update.animating)
-        scheduleNextFrame(update.onlyTextScrolls ? kScrollingTextFrameInterval
-                                                 : kAnimationFrameInterval);
+    for (const auto& rect : drawn)
+        pixels.push_back({rect.x, rect.y, rect.width, rect.height});
     if (pixels.empty() && !m_needsFullPresent)
         return false;
 
@@ -530,7 +449,7 @@ bool LiveWindow::drawFrame() {
     if (!surface)
         return false;
     if (m_needsFullPresent) {
-        SDL_Rect all{0, 0, m_width, m_height};
+        SDL_Rect all{0, 0, m_painter.width(), m_painter.height()};
         SDL_BlitSurface(m_buffer, &all, surface, &all);
         SDL_UpdateWindowSurface(m_window);
         m_needsFullPresent = false;

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "apps/common/DamageTracker.h"
+#include "apps/common/ScreenPainter.h"
 #include "apps/common/WindowOptions.h"
 #include "platform/foundation/NSRunLoop.h"
-#include "platform/graphics/CGContext.h"
 #include "platform/graphics/CGGeometry.h"
 
 #include <functional>
@@ -88,25 +87,15 @@ private:
     void reshapeWindow(CGSize previousScreen);
     // Draws what changed; true when a frame went to the screen.
     bool drawFrame();
-    void scheduleNextFrame(double interval);
-    // An animation frame is already scheduled.
-    bool frameIsComing() const;
     std::optional<CGPoint> screenPoint(int windowX, int windowY, bool clampToScreen) const;
 
     Options m_options;
     Host m_host;
     SDL_Window* m_window = nullptr;
+    // The painter's bitmap as SDL sees it.
     SDL_Surface* m_buffer = nullptr;
-    CGContextRef m_context;
-    int m_width = 0;
-    int m_height = 0;
-    // Where the device's screen lies in the window's pixels.
-    double m_scale = 1;
-    double m_originX = 0;
-    double m_originY = 0;
-    CGSize m_screenSize{};
+    ScreenPainter m_painter;
 
-    DamageTracker m_damage;
     bool m_needsFullPresent = true;
     long m_frames = 0;
     bool m_closed = false;
@@ -118,7 +107,6 @@ private:
 
     NSRunLoop::Token m_observer = 0;
     NSRunLoop::Token m_displayWatch = 0;
-    NSRunLoop::Token m_frameTimer = 0;
     // Without a descriptor to watch, events are fetched on a short timer.
     NSRunLoop::Token m_pollTimer = 0;
 };

@@ -17,7 +17,8 @@ std::optional<NowPlayingSourceKind> parseNowPlayingSourceKind(const std::string&
     return std::nullopt;
 }
 
-NowPlayingSourceKind installNowPlayingSource(NowPlayingSourceKind kind, SpringBoardHost& host) {
+NowPlayingSourceKind installNowPlayingSource(NowPlayingSourceKind kind, SpringBoardHost& host,
+                                             const std::string& programName) {
     // The demo application is what the service makes when nothing else is
     // set, so scenarios written for it run exactly as before.
     if (kind == NowPlayingSourceKind::Demo)
@@ -28,7 +29,8 @@ NowPlayingSourceKind installNowPlayingSource(NowPlayingSourceKind kind, SpringBo
         if (!players || players->empty())
             return NowPlayingSourceKind::Demo;
     } else if (!bus) {
-        std::cerr << "springboard: no session bus to find music players on; nothing will play\n";
+        std::cerr << programName
+                  << ": no session bus to find music players on; nothing will play\n";
     }
     auto source = MprisNowPlayingSource::create(std::move(bus));
     NowPlayingService::shared().setSource(source);

@@ -15,4 +15,5 @@ std::optional<NowPlayingSourceKind> parseNowPlayingSourceKind(const std::string&
 // Installs the source before the lock screen starts; answers the one chosen
 // (never Auto). Without a session bus, "mpris" plays nothing and says so on
 // standard error; "auto" falls back to the demo.
-NowPlayingSourceKind installNowPlayingSource(NowPlayingSourceKind kind, SpringBoardHost& host);
+NowPlayingSourceKind installNowPlayingSource(NowPlayingSourceKind kind, SpringBoardHost& host,
+                                             const std::string& programName = "springboard");

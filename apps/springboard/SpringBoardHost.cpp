@@ -62,11 +62,15 @@ std::optional<UIDeviceOrientation> orientationNamed(const std::string& name) {
 } // namespace
 
 SpringBoardHost::SpringBoardHost(Options options)
-    : m_options(std::move(options)), m_clock(makeClock(m_options.clock)),
-      m_profile(UIDeviceProfile::iPhone7Plus()) {
+    : m_options(std::move(options)), m_clock(makeClock(m_options.clock)) {
     if (!m_options.root.empty())
         DeviceRoot::set(m_options.root);
     NSRunLoop::mainRunLoop().setClock(m_clock);
+    setDevice(UIDeviceProfile::iPhone7Plus());
+}
+
+void SpringBoardHost::setDevice(const UIDeviceProfile& profile) {
+    m_profile = profile;
     UIScreen::mainScreen()->setProfile(m_profile);
     UIDevice::currentDevice()->setProfile(m_profile);
 }
@@ -242,9 +246,7 @@ void SpringBoardHost::registerCommands(Scenario& scenario) {
                              auto profile = UIDeviceProfile::named(line.arguments[0], idiom);
                              if (!profile)
                                  return "unknown device " + quotedName(line.arguments[0]);
-                             m_profile = *profile;
-                             UIScreen::mainScreen()->setProfile(m_profile);
-                             UIDevice::currentDevice()->setProfile(m_profile);
+                             setDevice(*profile);
                              return std::nullopt;
                          }});
 

@@ -39,6 +39,9 @@ public:
     // start it first if it is not running yet.
     void registerCommands(Scenario& scenario);
 
+    // The device the home screen runs on; chosen before it starts.
+    void setDevice(const UIDeviceProfile& profile);
+
     // Starts the process: extensions, application object, lock screen.
     void boot();
     bool isBooted() const { return m_booted; }

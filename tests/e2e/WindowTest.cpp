@@ -1,5 +1,9 @@
 #include "e2e/SettingsAppFixture.h"
+#include "support/GeneratedMedia.h"
+#include "support/HostRun.h"
 #include "support/LiveHost.h"
+#include "support/PrivateSessionBus.h"
+#include "support/SpawnedProcess.h"
 
 #include <algorithm>
 #include <array>
@@ -14,8 +18,10 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <poll.h>
+#include <random>
 #include <spawn.h>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -743,6 +749,193 @@ TEST_F(Window, TheRespringSupervisorRestartsTheWindowedHost) {
 }
 #endif
 
+#ifdef ROTIX_SAVER_PATH
+// Whether a process has ended: gone, or a zombie its new parent has yet to
+// reap (a saver outlives the locker that started it by a moment).
+bool processEnded(long pid) {
+    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    auto state = stat.rfind(')');
+    return stat.empty() || (state != std::string::npos && stat.substr(state + 2, 1) == "Z");
+}
+
+// The real screen locker runs the saver in its own window, over the whole
+// landscape screen: the lock screen with the desktop's music, the ring in
+// the artwork's colour and the title on the screen itself, and the locker's
+// TERM ends it without a sanitizer's complaint.
+TEST_F(Window, TheScreenLockerShowsTheLockScreenWithTheDesktopsMusic) {
+    // The ring's thumb takes the colour of a cover of one colour.
+    const std::string kCoverColour = "#E64C19";
+    ASSERT_TRUE(onPath("xsecurelock") && onPath("mpv") && onPath("dbus-daemon"))
+        << "xsecurelock, mpv and dbus-daemon are needed (scripts/bootstrap installs them)";
+    std::random_device random;
+    auto folder = std::filesystem::temp_directory_path() /
+                  ("rotix-saver-" + std::to_string(random()) + std::to_string(random()));
+    struct Cleanup {
+        std::filesystem::path folder;
+        ~Cleanup() {
+            std::error_code error;
+            std::filesystem::remove_all(folder, error);
+        }
+    } cleanup{folder};
+    std::filesystem::create_directories(folder / "music");
+    std::filesystem::copy(ROTIX_BUILD_DEVICE_ROOT, folder / "root",
+                          std::filesystem::copy_options::recursive);
+    ASSERT_TRUE(writeToneWav(folder / "music/one.wav", 60, "First Light", "Test Artist"));
+    ASSERT_TRUE(writeCoverPng(folder / "music/cover.png", 0.9, 0.3, 0.1));
+    PrivateSessionBus bus(folder / "bus");
+    ASSERT_TRUE(bus.start());
+    SpawnedProcess mpv;
+    ASSERT_TRUE(
+        mpv.start({"mpv", "--no-config", "--ao=null", "--vo=null", "--no-terminal",
+                   "--script=/usr/lib/mpv-mpris/mpris.so", (folder / "music/one.wav").string()},
+                  bus.environment(), folder, "mpv"));
+
+    // The locker runs its saver without arguments; a wrapper gives it the
+    // test's root and a line channel for dumps.
+    const auto lines = folder / "lines";
+    ASSERT_EQ(mkfifo(lines.c_str(), 0600), 0);
+    int channel = open(lines.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(channel, 0);
+    struct Channel {
+        int fd;
+        ~Channel() { close(fd); }
+    } closer{channel};
+    const auto wrapper = folder / "saver";
+    std::ofstream(wrapper) << "#!/bin/sh\nexec '" << ROTIX_SAVER_PATH << "' --root '"
+                           << (folder / "root").string() << "' --scenario '" << lines.string()
+                           << "' \"$@\"\n";
+    std::filesystem::permissions(wrapper, std::filesystem::perms::owner_all);
+    auto environment = bus.environment();
+    environment.insert({{"DISPLAY", display()},
+                        {"WAYLAND_DISPLAY", ""},
+                        {"XSECURELOCK_SAVER", wrapper.string()},
+                        {"XSECURELOCK_NO_COMPOSITE", "1"},
+                        {"XSECURELOCK_BLANK_TIMEOUT", "-1"}});
+    SpawnedProcess locker;
+    ASSERT_TRUE(locker.start({"xsecurelock"}, environment, folder, "xsecurelock"));
+
+    int dumps = 0;
+    auto saverDump = [&]() -> std::optional<Json> {
+        auto path = folder / ("dump-" + std::to_string(++dumps) + ".json");
+        std::string line = "dump " + path.string() + "\n";
+        if (write(channel, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
+            return std::nullopt;
+        const auto deadline = Clock::now() + 5s;
+        while (Clock::now() < deadline) {
+            std::ifstream file(path);
+            std::string text((std::istreambuf_iterator<char>(file)),
+                             std::istreambuf_iterator<char>());
+            if (auto json = Json::parse(text))
+                return json;
+            std::this_thread::sleep_for(20ms);
+        }
+        return std::nullopt;
+    };
+    std::optional<Json> dump;
+    const auto deadline = Clock::now() + 20s;
+    while (Clock::now() < deadline && locker.isRunning()) {
+        dump = saverDump();
+        if (dump && (*dump)["player"]["labels"]["title"].asString() == "First Light" &&
+            (*dump)["player"]["songScrubber"]["thumbTintColor"].asString() == kCoverColour &&
+            (*dump)["saverWindow"]["frames"].asNumber() >= 1)
+            break;
+        dump.reset();
+        std::this_thread::sleep_for(50ms);
+    }
+    ASSERT_TRUE(dump) << locker.errors();
+    // The 5:4 screen is a tablet turned on its side, filling it.
+    EXPECT_EQ((*dump)["device"]["screen"].serialize(0), "[0,0,960,768]\n");
+    const Json& window = (*dump)["saverWindow"];
+    EXPECT_EQ(window["pixelWidth"].asNumber(), 1280);
+    EXPECT_EQ(window["pixelHeight"].asNumber(), 1024);
+
+    // The lock screen shows its main page, so the player's frame is its
+    // place on the screen, and its views' frames are in the player's.
+    const Json* player = findView((*dump)["window"], "Rotix");
+    ASSERT_NE(player, nullptr);
+    const Json* ring = findView(*player, "UICircularSlider");
+    const Json* title = nullptr;
+    for (const Json& view : (*player)["subviews"].asArray()) {
+        if (view["text"].asString() == "First Light")
+            title = &view;
+    }
+    ASSERT_TRUE(ring && title);
+    double scale = window["scale"].asNumber();
+    auto pixels = [&](const Json& view) {
+        const Json& frame = view["frame"];
+        double x = window["originX"].asNumber() +
+                   ((*player)["frame"][0].asNumber() + frame[0].asNumber()) * scale;
+        double y = window["originY"].asNumber() +
+                   ((*player)["frame"][1].asNumber() + frame[1].asNumber()) * scale;
+        return std::array<int, 4>{int(x), int(y), int(x + frame[2].asNumber() * scale),
+                                  int(y + frame[3].asNumber() * scale)};
+    };
+    auto count = [](const Screenshot& shot, std::array<int, 4> area,
+                    const std::function<bool(int x, int y, const std::array<int, 3>&)>& matches) {
+        int found = 0;
+        for (int y = std::max(area[1], 0); y < std::min(area[3], shot.height()); ++y) {
+            for (int x = std::max(area[0], 0); x < std::min(area[2], shot.width()); ++x)
+                found += matches(x, y, shot.pixel(x, y));
+        }
+        return found;
+    };
+    // The thumb runs round the ring, outside the disc, which shows the cover
+    // in the same colour: only the band between the two is counted.
+    auto ringPixels = [&](const Screenshot& shot) {
+        auto area = pixels(*ring);
+        double centreX = (area[0] + area[2]) / 2.0, centreY = (area[1] + area[3]) / 2.0;
+        double outer = (area[2] - area[0]) / 2.0;
+        std::array<int, 3> cover;
+        for (int i = 0; i < 3; ++i)
+            cover[i] = std::stoi(kCoverColour.substr(1 + 2 * i, 2), nullptr, 16);
+        return count(shot, area, [&](int x, int y, const std::array<int, 3>& rgb) {
+            double distance = std::hypot(x - centreX, y - centreY);
+            int difference = std::abs(rgb[0] - cover[0]) + std::abs(rgb[1] - cover[1]) +
+                             std::abs(rgb[2] - cover[2]);
+            return distance > outer * 0.75 && distance <= outer && difference < 24;
+        });
+    };
+    auto titlePixels = [&](const Screenshot& shot) {
+        return count(shot, pixels(*title), [](int, int, const std::array<int, 3>& rgb) {
+            return rgb[0] > 230 && rgb[1] > 230 && rgb[2] > 230;
+        });
+    };
+    // The screen, read back from the display, shows both once the frame that
+    // carries them has been drawn.
+    int ringFound = 0, titleFound = 0;
+    const auto shown = Clock::now() + 10s;
+    while (Clock::now() < shown && (ringFound < 300 || titleFound < 400)) {
+        if (auto shot = Screenshot::capture(display())) {
+            ringFound = ringPixels(*shot);
+            titleFound = titlePixels(*shot);
+        }
+    }
+    EXPECT_GE(ringFound, 300) << "the ring's thumb is not on the screen";
+    EXPECT_GE(titleFound, 400) << "the title is not on the screen";
+
+    // The TERM the locker sends when its password prompt shows ends the
+    // saver while its window is still there, and nothing is reported on the
+    // way out.
+    long saver = std::lround((*dump)["saverWindow"]["process"].asNumber());
+    ASSERT_GT(saver, 0);
+    ASSERT_EQ(kill(static_cast<pid_t>(saver), SIGTERM), 0);
+    const auto ended = Clock::now() + 10s;
+    while (Clock::now() < ended && !processEnded(saver))
+        std::this_thread::sleep_for(20ms);
+    EXPECT_TRUE(processEnded(saver)) << "the saver did not end on TERM";
+    // Read before the locker ends: the saver it starts again then finds its
+    // window gone, and says so.
+    const std::string errors = locker.errors();
+    EXPECT_EQ(errors.find("Sanitizer"), std::string::npos) << errors;
+    EXPECT_EQ(errors.find("rotix-saver:"), std::string::npos) << errors;
+    locker.signal(SIGTERM);
+    locker.wait(10s);
+    mpv.kill();
+    bus.stop();
+}
+#endif
+
 // Without a display the window is refused in one line, never drawn
 // somewhere nobody sees.
 TEST(WindowWithoutDisplay, ExitsWithStatusTwoAndOneLine) {
@@ -766,6 +959,25 @@ TEST(WindowWithoutDisplay, ExitsWithStatusTwoAndOneLine) {
         EXPECT_EQ(errors.rfind("springboard: ", 0), 0u) << errors;
     }
 }
+
+#ifdef ROTIX_SAVER_PATH
+// A saver given no window to draw into says so, rather than taking the
+// whole screen or waiting for nothing.
+TEST(SaverWithoutWindow, SaysSoInOneLineWithStatusTwo) {
+    std::random_device random;
+    auto folder = std::filesystem::temp_directory_path() /
+                  ("rotix-saver-" + std::to_string(random()) + std::to_string(random()));
+    std::filesystem::create_directories(folder);
+    SpawnedProcess saver;
+    ASSERT_TRUE(saver.start({ROTIX_SAVER_PATH}, {{"XSCREENSAVER_WINDOW", ""}}, folder, "saver"));
+    EXPECT_EQ(saver.wait(10s), 2);
+    const std::string errors = saver.errors();
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+    EXPECT_EQ(errors.rfind("rotix-saver: no window", 0), 0u) << errors;
+    std::error_code error;
+    std::filesystem::remove_all(folder, error);
+}
+#endif
 
 TEST(WindowOptions, ABadActivatorKeyIsAUsageError) {
     for (const char* bad : {"n", "=org.brenwick.rotix", "n=", "escape=x"}) {
