@@ -8,16 +8,6 @@
 #include <unistd.h>
 #include <vector>
 
-// A root holds two kinds of things. The phone's user data, /var (the
-// preferences live in /var/mobile), is the person's and is never touched.
-// Everything else comes from the image and is copied from it, stamped with
-// the image's version: when the stamps differ, those parts are removed and
-// copied afresh, so an upgrade brings new libraries, images and plists while
-// the preferences survive. Copies rather than links, because a link would let
-// a write through the root reach the image, and would break when an
-// installed tree moves; and each file is new rather than overwritten, so a
-// program still running the old library keeps its own mapping of it.
-
 namespace {
 constexpr const char* kUserPart = "var";
 // Taken while a root is checked and refreshed: a screen locker starts one
@@ -85,6 +75,12 @@ std::optional<std::filesystem::path> UserDeviceRoot::folder(const Environment& e
     return std::nullopt;
 }
 
+// The phone's user data, /var (the preferences are in /var/mobile), is the
+// person's and never touched; the rest is copied from the image, stamped with
+// its version, and copied afresh when the stamps differ. Copies, not links: a
+// write through a link would reach the image, and links break when an
+// installed tree moves. Removed and copied anew rather than overwritten, so a
+// program still running the old library keeps its mapping of it.
 std::optional<UserDeviceRoot::Problem> UserDeviceRoot::prepare(const std::filesystem::path& root,
                                                                const std::filesystem::path& image) {
     namespace fs = std::filesystem;

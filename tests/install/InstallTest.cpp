@@ -107,12 +107,15 @@ TEST_F(Installed, ProgramsRunFromAnyPrefixAndKeepTheirStateInTheHome) {
     EXPECT_TRUE(fs::exists(state / "var/mobile/Library/Preferences/com.varlo.rotixsettings.plist"));
     EXPECT_EQ(readText(state / ".rotix-image"), readText(prefix / kImageStamp));
 
-    // Without arguments the lock screen is a window, so with no display it
-    // says that rather than how to call it.
-    ProgramRun window = run({(prefix / "bin/rotix").string()},
-                            {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"SDL_VIDEODRIVER", ""}});
-    EXPECT_EQ(window.status, 2);
-    EXPECT_NE(window.errors.find("no display"), std::string::npos) << window.errors;
+    // Without arguments both hosts are windows, so with no display they say
+    // that rather than how to call them.
+    for (const char* host : {"bin/rotix", "bin/rotix-settings"}) {
+        ProgramRun window =
+            run({(prefix / host).string()},
+                {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"SDL_VIDEODRIVER", ""}});
+        EXPECT_EQ(window.status, 2) << host;
+        EXPECT_NE(window.errors.find("no display"), std::string::npos) << window.errors;
+    }
     EXPECT_EQ(run({(prefix / "bin/rotix-blur").string(), "--help"}).status, 0);
     EXPECT_EQ(run({(prefix / "bin/rotix-palette").string(), "--help"}).status, 0);
     ProgramRun activator = run({(prefix / "bin/rotix-activator").string()});
