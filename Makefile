@@ -3,6 +3,7 @@
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CTEST_JOBS ?= 2
+PREFIX ?= /usr/local
 ROOT := $(CURDIR)
 CLANG_FORMAT ?= $(shell command -v clang-format-14 || command -v clang-format)
 
@@ -13,28 +14,44 @@ SANITIZER_ENV := ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(ROOT)/scripts/tsan.supp
 
 .DEFAULT_GOAL := build
-.PHONY: bootstrap build demo test test-asan test-tsan bench bench-window format clean
+.PHONY: bootstrap configure build demo test test-asan test-tsan bench bench-window install \
+	package format clean
 
 bootstrap:
 	@$(ROOT)/scripts/bootstrap
 
-build: bootstrap
+configure: bootstrap
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
 	cmake --build build -j $(JOBS)
 
-# Runs the demo scenario from a scratch folder, so its snapshots and dumps
-# land there and nowhere else.
-demo: build
+# Builds the two hosts and the device image, and nothing else (no tests, no
+# benchmarks), then runs the demo scenario from a scratch folder with a
+# device root of its own, a copy of the image, so its snapshots and dumps
+# land there and nobody's settings are read or changed.
+demo: configure
+	cmake --build build -j $(JOBS) --target springboard settings_app
 	rm -rf out/demo
 	mkdir -p out/demo
+	cp -R build/device-root out/demo/root
 	cd out/demo && $(ROOT)/build/apps/springboard/springboard \
-		--scenario $(ROOT)/examples/demo.scn --root $(ROOT)/build/device-root
+		--scenario $(ROOT)/examples/demo.scn --root $(ROOT)/out/demo/root
 	@echo
 	@echo "Demo output is in $(ROOT)/out/demo:"
 	@ls -1 out/demo | sed 's|^|  |'
 
 test: build
 	ctest --test-dir build --output-on-failure -j $(CTEST_JOBS)
+
+# The programs, their library, the device image, menu entries, icon and man
+# pages under PREFIX (/usr/local unless given).
+install: build
+	cmake --install build --prefix $(PREFIX) --strip
+
+# build/rotix_VERSION_amd64.deb, installing to /usr.
+package: build
+	cd build && cpack -G DEB
 
 # AddressSanitizer with UndefinedBehaviorSanitizer.
 test-asan: bootstrap

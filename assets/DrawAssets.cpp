@@ -1,6 +1,7 @@
 // Draws the player's images into the folder given on the command line: the
 // transport glyphs (white on transparent, so the player can tint them by
-// their shape), the no-album artwork and a fully transparent image.
+// their shape), the no-album artwork and a fully transparent image. With
+// --icon it draws the desktop icon instead, at the size asked for.
 //
 // Buttons are 50 points wide on the largest phone, so the glyphs are drawn
 // on 150-pixel canvases: native at 3x, downsampled (and so still sharp) at
@@ -9,6 +10,7 @@
 #include <cairo.h>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -160,11 +162,77 @@ void drawNoAlbum(cairo_t* cr) {
     cairo_pattern_destroy(ink);
 }
 
+// The desktop icon, drawn on a 256-unit canvas scaled to the size: the disc
+// inside its ring, part played, with the thumb at the play head, on a tile
+// with the no-album artwork's colours.
+void drawIcon(cairo_t* cr, int size) {
+    const double unit = size / 256.0;
+    cairo_scale(cr, unit, unit);
+    const double inset = 8;
+    const double side = 256 - 2 * inset;
+    const double corner = 56;
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, inset + side - corner, inset + corner, corner, -M_PI / 2, 0);
+    cairo_arc(cr, inset + side - corner, inset + side - corner, corner, 0, M_PI / 2);
+    cairo_arc(cr, inset + corner, inset + side - corner, corner, M_PI / 2, M_PI);
+    cairo_arc(cr, inset + corner, inset + corner, corner, M_PI, 3 * M_PI / 2);
+    cairo_close_path(cr);
+    cairo_pattern_t* tile = cairo_pattern_create_linear(0, 0, 256, 256);
+    cairo_pattern_add_color_stop_rgb(tile, 0, 0.23, 0.25, 0.35);
+    cairo_pattern_add_color_stop_rgb(tile, 1, 0.07, 0.07, 0.11);
+    cairo_set_source(cr, tile);
+    cairo_fill(cr);
+    cairo_pattern_destroy(tile);
+
+    const double centre = 128;
+    const double ringRadius = 84;
+    const double ringWidth = 14;
+    const double start = -M_PI / 2;
+    const double played = start + 2 * M_PI * 0.7;
+    cairo_set_line_width(cr, ringWidth);
+    cairo_set_source_rgba(cr, 1, 1, 1, 0.22);
+    cairo_arc(cr, centre, centre, ringRadius, 0, 2 * M_PI);
+    cairo_stroke(cr);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_source_rgb(cr, 1.0, 0.58, 0.0);
+    cairo_arc(cr, centre, centre, ringRadius, start, played);
+    cairo_stroke(cr);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_arc(cr, centre + ringRadius * std::cos(played), centre + ringRadius * std::sin(played),
+              ringWidth * 0.95, 0, 2 * M_PI);
+    cairo_fill(cr);
+
+    cairo_set_source_rgba(cr, 1, 1, 1, 0.12);
+    cairo_arc(cr, centre, centre, 62, 0, 2 * M_PI);
+    cairo_fill(cr);
+    // The play glyph, at the disc's size on the glyphs' own canvas.
+    const double glyphScale = 100.0 / kGlyphCanvas;
+    cairo_translate(cr, centre - 50, centre - 50);
+    cairo_scale(cr, glyphScale, glyphScale);
+    drawPlay(cr);
+}
+
+int drawIconFile(const char* sizeText, const char* path) {
+    int size = std::atoi(sizeText);
+    if (size < 16 || size > 1024) {
+        std::fprintf(stderr, "the icon's size is 16 to 1024 pixels, not %s\n", sizeText);
+        return 2;
+    }
+    std::filesystem::path file = path;
+    std::error_code error;
+    std::filesystem::create_directories(file.parent_path(), error);
+    bool ok = writeImage(file.parent_path(), file.filename().c_str(), size,
+                         [size](cairo_t* cr) { drawIcon(cr, size); });
+    return ok ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--icon")
+        return drawIconFile(argv[2], argv[3]);
     if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT-FOLDER\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUTPUT-FOLDER | --icon SIZE FILE.png\n", argv[0]);
         return 2;
     }
     std::filesystem::path folder = argv[1];

@@ -11,6 +11,9 @@
 // a closed standard output still fails and is reported.
 void reserveStandardDescriptors();
 
-// Why the --root option cannot be the device root (it is missing, or not a
-// folder), or nothing when it can; an empty option means the default root.
-std::optional<std::string> deviceRootProblem(const std::string& root);
+// The device root a host runs on. The --root option names one: it must be a
+// folder, and not the program's own image, which is never written. Without
+// it the root is the person's own (UserDeviceRoot), made or refreshed from
+// the program's image. Sets root to the folder chosen, or answers why none
+// could be had.
+std::optional<std::string> chooseDeviceRoot(std::string& root);

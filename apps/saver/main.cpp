@@ -41,8 +41,8 @@ int main(int argc, char** argv) {
         SaverArguments::parse(argc, argv, [](const char* name) { return std::getenv(name); });
     if (auto* problem = std::get_if<std::string>(&parsed))
         return fail(*problem);
-    const auto& arguments = std::get<SaverArguments>(parsed);
-    if (auto problem = deviceRootProblem(arguments.root))
+    auto arguments = std::get<SaverArguments>(parsed);
+    if (auto problem = chooseDeviceRoot(arguments.root))
         return fail(*problem);
     std::string error;
     auto input = LiveScenarioInput::open(arguments.scenarioPath, &error);

@@ -10,7 +10,7 @@
 namespace {
 int usage() {
     std::cerr << "usage: settings --scenario FILE|- [--clock manual|system] [--root DIR]\n"
-                 "       settings --window [--scenario FILE|-] [--activator-key KEY=LISTENER]... "
+                 "       settings [--window] [--scenario FILE|-] [--activator-key KEY=LISTENER]... "
                  "[--root DIR]\n";
     return 2;
 }
@@ -54,12 +54,13 @@ int main(int argc, char** argv) {
             return usage();
         }
     }
+    // Without a scenario it is the Settings app in its window.
+    if (scenarioPath.empty())
+        window = true;
     // A window is a live session: it runs on the real clock.
     if (window)
         options.clock = HostClock::System;
-    if (scenarioPath.empty() && !window)
-        return usage();
-    if (auto problem = deviceRootProblem(options.root)) {
+    if (auto problem = chooseDeviceRoot(options.root)) {
         std::cerr << "settings: " << *problem << "\n";
         return 2;
     }

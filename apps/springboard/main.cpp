@@ -13,7 +13,7 @@ namespace {
 int usage() {
     std::cerr << "usage: springboard --scenario FILE|- [--clock manual|system] [--root DIR] "
                  "[--omit-class NAME]... [--source demo|mpris|auto]\n"
-                 "       springboard --window [--scenario FILE|-] "
+                 "       springboard [--window] [--scenario FILE|-] "
                  "[--activator-key KEY=LISTENER]... [--root DIR] [--source demo|mpris|auto]\n";
     return 2;
 }
@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     std::string scenarioPath;
     bool window = false;
     std::vector<ActivatorKey> activatorKeys;
-    NowPlayingSourceKind source = NowPlayingSourceKind::Demo;
+    std::optional<NowPlayingSourceKind> source;
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i];
         auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
@@ -69,18 +69,22 @@ int main(int argc, char** argv) {
             return usage();
         }
     }
+    // Started as a desktop program, with neither a scenario nor --window, it
+    // is the lock screen in a window following the desktop's players.
+    if (scenarioPath.empty() && !window) {
+        window = true;
+        source = source.value_or(NowPlayingSourceKind::Auto);
+    }
     // A window is a live session: it runs on the real clock.
     if (window)
         options.clock = HostClock::System;
-    if (scenarioPath.empty() && !window)
-        return usage();
-    if (auto problem = deviceRootProblem(options.root)) {
+    if (auto problem = chooseDeviceRoot(options.root)) {
         std::cerr << "springboard: " << *problem << "\n";
         return 2;
     }
 
     SpringBoardHost host(options);
-    installNowPlayingSource(source, host);
+    installNowPlayingSource(source.value_or(NowPlayingSourceKind::Demo), host);
     Scenario scenario;
     host.registerCommands(scenario);
     if (window)

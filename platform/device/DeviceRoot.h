@@ -9,13 +9,14 @@
 // nothing is ever read or written outside it.
 class DeviceRoot {
 public:
-    // The root in use: the one set last, else the one the build assembled.
+    // The root in use, or an empty path while none was chosen: a program
+    // chooses its own at start (the --root option, or UserDeviceRoot).
     static std::filesystem::path current();
+    // An empty path forgets the choice.
     static void set(std::filesystem::path root);
-    // The root the build assembled (assets, preference bundle, extensions).
-    static std::filesystem::path buildDefault();
 
-    // The host path for a device path. Relative paths and paths that would
-    // climb out of the root ("..") resolve to nothing.
+    // The host path for a device path. Relative paths, paths that would
+    // climb out of the root ("..") and any path while no root is chosen
+    // resolve to nothing.
     static std::optional<std::filesystem::path> resolve(std::string_view devicePath);
 };

@@ -121,6 +121,15 @@ TEST_F(SpringBoard, InputThatIsNoScenarioAndARootThatIsNoFolderAreRefused) {
     }
 }
 
+// Every test copies the build's image, so no host may write into it: given as
+// the root, it is refused before anything runs.
+TEST_F(SpringBoard, TheProgramsOwnImageIsRefusedAsARoot) {
+    EXPECT_EQ(host.run("dump out.json\n", {"--root", ROTIX_BUILD_DEVICE_ROOT}), 2);
+    EXPECT_NE(host.standardError().find("is the program's image"), std::string::npos)
+        << host.standardError();
+    EXPECT_FALSE(std::filesystem::exists(host.folder() / "out.json"));
+}
+
 TEST_F(SpringBoard, ADumpThatCannotBeWrittenFailsTheRun) {
     for (const std::string output : {">/dev/full", ">&-"}) {
         EXPECT_EQ(host.run("dump -\n", {}, output), 2) << output;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/corefoundation/CFPreferences.h"
+#include "platform/device/DeviceImage.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSTimer.h"
 #include "platform/mediaremote/NowPlayingService.h"
@@ -117,7 +118,7 @@ protected:
 
     void installAssets() {
         namespace fs = std::filesystem;
-        fs::path built = DeviceRoot::buildDefault();
+        fs::path built = DeviceImage::build();
         if (const char* buildDir = std::getenv("ROTIX_BUILD_DIR"))
             built = fs::path(buildDir) / "device-root";
         fs::create_directories(root() / kAssetFolder);

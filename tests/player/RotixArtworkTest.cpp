@@ -1,4 +1,5 @@
 #include "platform/corefoundation/PropertyListFile.h"
+#include "platform/device/DeviceImage.h"
 #include "platform/graphics/CGImage.h"
 #include "platform/mediaremote/NowPlayingSource.h"
 #include "platform/storekit/SKUIImageColorAnalyzer.h"
@@ -130,7 +131,7 @@ protected:
     // The player's own images, as the build draws them.
     void installPlayerImages() const {
         fs::create_directories(assetPath(""));
-        fs::path built = DeviceRoot::buildDefault() / "Library/Application Support/Rotix2";
+        fs::path built = DeviceImage::build() / "Library/Application Support/Rotix2";
         for (const char* name :
              {"noalbum.png", "forward.png", "backward.png", "play.png", "pause.png", "empty.png"})
             fs::copy_file(built / name, assetPath(name), fs::copy_options::overwrite_existing);
