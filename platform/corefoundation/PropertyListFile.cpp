@@ -1,6 +1,7 @@
 #include "platform/corefoundation/PropertyListFile.h"
 
 #include "platform/corefoundation/PropertyListNesting.h"
+#include "platform/foundation/Utf8Text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -33,7 +34,9 @@ FileStamp stampFrom(const struct stat& info) {
 }
 
 // libplist keeps integers as unsigned 64-bit values and hands negative ones
-// back in two's complement, so the cast restores the sign.
+// back in two's complement, so the cast restores the sign. Its parsers pass
+// on text that is not UTF-8, which its binary writer then mangles; repaired
+// here, such text is written back as it was read.
 std::optional<CFPropertyList> fromPlist(plist_t node, int depth) {
     switch (plist_get_node_type(node)) {
     case PLIST_BOOLEAN: {
@@ -54,7 +57,7 @@ std::optional<CFPropertyList> fromPlist(plist_t node, int depth) {
     case PLIST_STRING: {
         std::uint64_t length = 0;
         const char* text = plist_get_string_ptr(node, &length);
-        return CFPropertyList(text ? std::string(text, length) : std::string());
+        return CFPropertyList(text ? repairedUtf8(std::string_view(text, length)) : std::string());
     }
     case PLIST_DATA: {
         std::uint64_t length = 0;
@@ -102,7 +105,7 @@ std::optional<CFPropertyList> fromPlist(plist_t node, int depth) {
                 std::free(key);
                 break;
             }
-            std::string name = key ? key : "";
+            std::string name = key ? repairedUtf8(key) : "";
             std::free(key);
             if (plist_get_node_type(item) == PLIST_UID)
                 continue;

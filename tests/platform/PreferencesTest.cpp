@@ -282,6 +282,25 @@ TEST_F(PreferencesTest, ReadsXmlWrittenByAnotherProgram) {
     EXPECT_TRUE(logLines().empty());
 }
 
+TEST_F(PreferencesTest, TextThatIsNotUtf8IsReadRepairedAndWrittenBackAsRead) {
+    // Latin-1 bytes where UTF-8 belongs, in a key and in a value.
+    writeFile(xmlPlist("<dict>\n"
+                       "  <key>caf\xE9</key><string>r\xE9sum\xE9 #FF8000</string>\n"
+                       "</dict>"));
+    const std::string key = "caf\xEF\xBF\xBD";
+    auto read = CFPreferencesCopyAppValue(key, kDomain);
+    ASSERT_TRUE(read && read->string());
+    EXPECT_EQ(*read->string(), "r\xEF\xBF\xBDsum\xEF\xBF\xBD #FF8000");
+
+    // Another key's change writes the whole domain back.
+    CFPreferencesSetAppValue("radius", CFPropertyList(16), kDomain);
+    ASSERT_TRUE(CFPreferencesAppSynchronize(kDomain));
+    CFPreferencesResetForTesting();
+    auto again = CFPreferencesCopyAppValue(key, kDomain);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(*again, *read);
+}
+
 TEST_F(PreferencesTest, MissingDomainIsEmptyAndSynchronizingItWritesNothing) {
     EXPECT_FALSE(CFPreferencesCopyAppValue("radius", kDomain));
     EXPECT_TRUE(CFPreferencesAppSynchronize(kDomain));
