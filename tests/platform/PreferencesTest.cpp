@@ -554,6 +554,12 @@ TEST_F(PreferencesTest, BinaryWithReferencesOutsideTheFileIsIgnored) {
     expectIgnoredUntilWritten("not a property list");
 }
 
+TEST_F(PreferencesTest, BinaryKeyHoldingANulCharacterIsIgnored) {
+    // The key "a" then U+0000, in UTF-16.
+    writeFile(binaryPlist({container(0xD, {1, 2}), Bytes{0x62, 0, 'a', 0, 0}, asciiString("v")}));
+    expectIgnoredUntilWritten("not a property list");
+}
+
 TEST_F(PreferencesTest, GarbageIsIgnored) {
     std::mt19937 random(7);
     Bytes bytes(4096);
