@@ -70,7 +70,9 @@ bench-window: build
 # The fuzz targets, built with clang in their own folder, each run in turn
 # for FUZZ_SECONDS on its corpus in fuzz/corpus/NAME/. What a run adds to a
 # corpus stays there, out of git (only the seed-* files are kept); crashes
-# and the inputs that cause them go to build-fuzz/findings/.
+# and the inputs that cause them go to build-fuzz/findings/. The targets' own
+# standard error (a host's answer to each bad line) is closed; libFuzzer's
+# reports and the sanitizers' still show.
 FUZZ_SECONDS ?= 60
 FUZZERS := ArtworkImageFuzzer PropertyListFuzzer MprisMetadataFuzzer SpringBoardScenarioFuzzer \
 	SettingsScenarioFuzzer BoxConvolveFuzzer ColorCubeFuzzer ColorFromHexStringFuzz
@@ -82,7 +84,7 @@ fuzz: bootstrap
 		mkdir -p fuzz/corpus/$$name; \
 		echo "== $$name for $(FUZZ_SECONDS) s"; \
 		$(SANITIZER_ENV) $(ROOT)/build-fuzz/fuzz/$$name -max_total_time=$(FUZZ_SECONDS) \
-			-print_final_stats=1 -artifact_prefix=$(ROOT)/build-fuzz/findings/$$name- \
+			-print_final_stats=1 -close_fd_mask=2 -artifact_prefix=$(ROOT)/build-fuzz/findings/$$name- \
 			$(ROOT)/fuzz/corpus/$$name || status=1; \
 	done; exit $$status
 

@@ -1,8 +1,10 @@
 #include "fuzz/ScenarioSandbox.h"
 
+#include "apps/common/ScenarioRunner.h"
 #include "platform/device/DeviceRoot.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <stdexcept>
 #include <string_view>
 
@@ -80,21 +82,25 @@ bool ScenarioSandbox::isHarmless(const Scenario::Line& line) {
     return true;
 }
 
-void ScenarioSandbox::run(Scenario& scenario, const std::uint8_t* data, std::size_t size) const {
+void ScenarioSandbox::run(Scenario& scenario, const std::uint8_t* data, std::size_t size,
+                          const std::function<void()>& boot) const {
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(m_scratch, error))
         std::filesystem::remove_all(entry.path(), error);
-    WorkingDirectory inScratch(m_scratch);
+    // The harmless lines make the scenario file, which the host's runner
+    // reads and runs as the command line's --scenario would.
     std::string_view text(reinterpret_cast<const char*>(data), size);
-    int number = 0;
-    while (!text.empty() && number < kMaximumLines) {
+    std::string kept;
+    for (int number = 1; !text.empty() && number <= kMaximumLines; ++number) {
         size_t end = text.find('\n');
         std::string raw(text.substr(0, end));
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        ++number;
         auto line = Scenario::parseLine(raw, number, nullptr);
-        if (line && !isHarmless(*line))
-            continue;
-        scenario.runLine(raw, number, "fuzz");
+        if (!line || isHarmless(*line))
+            kept += raw + "\n";
     }
+    const std::filesystem::path path = m_folder / "input.scn";
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << kept;
+    WorkingDirectory inScratch(m_scratch);
+    runHostScenario(scenario, path.string(), HostClock::Manual, "fuzz", boot);
 }

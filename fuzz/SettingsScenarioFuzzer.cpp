@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     SettingsUnderTest& fuzz = underTest();
-    fuzz.sandbox.run(fuzz.scenario, data, size);
+    fuzz.sandbox.run(fuzz.scenario, data, size, [&] { fuzz.host.boot(); });
     // Had a line found a way to start a program, the run stops here.
     for (const ProcessSpawn::Record& record : ProcessSpawn::records())
         if (record.result == 0)

@@ -40,6 +40,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     SpringBoardUnderTest& fuzz = underTest();
-    fuzz.sandbox.run(fuzz.scenario, data, size);
+    fuzz.sandbox.run(fuzz.scenario, data, size, [&] { fuzz.host.boot(); });
     return 0;
 }
