@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <plist/plist.h>
@@ -57,7 +58,10 @@ std::optional<CFPropertyList> fromPlist(plist_t node, int depth) {
     case PLIST_STRING: {
         std::uint64_t length = 0;
         const char* text = plist_get_string_ptr(node, &length);
-        return CFPropertyList(text ? repairedUtf8(std::string_view(text, length)) : std::string());
+        // libplist's strings are C strings: its writers stop at a NUL, and
+        // its XML reader reports a length past one it let through.
+        return CFPropertyList(text ? repairedUtf8(std::string_view(text, ::strnlen(text, length)))
+                                   : std::string());
     }
     case PLIST_DATA: {
         std::uint64_t length = 0;

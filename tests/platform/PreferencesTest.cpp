@@ -301,6 +301,18 @@ TEST_F(PreferencesTest, TextThatIsNotUtf8IsReadRepairedAndWrittenBackAsRead) {
     EXPECT_EQ(*again, *read);
 }
 
+TEST_F(PreferencesTest, TextEndsAtANulCharacterAsItWillBeWrittenBack) {
+    writeFile(xmlPlist(std::string("<dict><key>k</key><string>ab\0cd</string></dict>", 47)));
+    auto read = CFPreferencesCopyAppValue("k", kDomain);
+    ASSERT_TRUE(read && read->string());
+    EXPECT_EQ(*read->string(), "ab");
+
+    CFPreferencesSetAppValue("radius", CFPropertyList(16), kDomain);
+    ASSERT_TRUE(CFPreferencesAppSynchronize(kDomain));
+    CFPreferencesResetForTesting();
+    EXPECT_EQ(CFPreferencesCopyAppValue("k", kDomain), read);
+}
+
 TEST_F(PreferencesTest, MissingDomainIsEmptyAndSynchronizingItWritesNothing) {
     EXPECT_FALSE(CFPreferencesCopyAppValue("radius", kDomain));
     EXPECT_TRUE(CFPreferencesAppSynchronize(kDomain));
