@@ -16,6 +16,10 @@ namespace {
 bool sameValue(const CFPropertyList& a, const CFPropertyList& b) {
     if (a.value().index() != b.value().index())
         return false;
+    // libplist hands dates over as seconds and truncated microseconds, and
+    // stores them as one double; a date may come back a microsecond early.
+    if (const CFDate* date = a.date())
+        return std::fabs(date->absoluteTime - b.date()->absoluteTime) <= 1.5e-6;
     if (const double* number = std::get_if<double>(&a.value())) {
         const double other = std::get<double>(b.value());
         return *number == other || (std::isnan(*number) && std::isnan(other));

@@ -5,6 +5,8 @@
 #include "apps/common/Scenario.h"
 #include "apps/springboard/SpringBoardHost.h"
 #include "fuzz/ScenarioSandbox.h"
+#include "platform/foundation/NSRunLoop.h"
+#include "platform/uikit/UIWindow.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -24,6 +26,15 @@ struct SpringBoardUnderTest {
         scenario.runLine(kDevice, 0, "fuzz");
         host.boot();
     }
+
+    // No finger is left down from the input before, so an input's touches
+    // mean the same alone as after any other.
+    void reset() {
+        if (host.window()->hasActiveTouch()) {
+            host.window()->touchUp({0, 0});
+            NSRunLoop::mainRunLoop().runUntilIdle();
+        }
+    }
 };
 
 SpringBoardUnderTest& underTest() {
@@ -40,6 +51,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     SpringBoardUnderTest& fuzz = underTest();
+    fuzz.reset();
     fuzz.sandbox.run(fuzz.scenario, data, size, [&] { fuzz.host.boot(); });
     return 0;
 }
