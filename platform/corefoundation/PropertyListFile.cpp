@@ -74,7 +74,10 @@ std::optional<CFPropertyList> fromPlist(plist_t node, int depth) {
         std::int32_t seconds = 0;
         std::int32_t microseconds = 0;
         plist_get_date_val(node, &seconds, &microseconds);
-        return CFPropertyList(CFDate{seconds + microseconds / 1e6});
+        // libplist cuts the seconds toward zero and hands the fraction back
+        // without its sign, so a date before the reference date subtracts it.
+        const double fraction = microseconds / 1e6;
+        return CFPropertyList(CFDate{seconds < 0 ? seconds - fraction : seconds + fraction});
     }
     case PLIST_ARRAY: {
         if (depth > PropertyListFile::kMaximumDepth)

@@ -240,6 +240,7 @@ TEST_F(PreferencesTest, EveryKindRoundTripsExactly) {
         {"empty", CFPropertyList("")},
         {"data", CFPropertyList::data({0, 1, 0, 255, 128})},
         {"date", CFPropertyList(CFDate{536457600})},
+        {"dateBefore2001", CFPropertyList(CFDate{-86400.5})},
         {"nested", CFPropertyList(nested)},
         {"emptyArray", CFPropertyList(CFArray{})},
     };
