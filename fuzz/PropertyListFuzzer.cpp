@@ -16,10 +16,11 @@ namespace {
 bool sameValue(const CFPropertyList& a, const CFPropertyList& b) {
     if (a.value().index() != b.value().index())
         return false;
-    // libplist hands dates over as seconds and truncated microseconds, and
-    // stores them as one double; a date may come back a microsecond early.
+    // libplist 2.2 passes dates as seconds and whole microseconds, cut rather
+    // than rounded, both ways: a date may come back up to two microseconds
+    // early. No preference of the system is a date.
     if (const CFDate* date = a.date())
-        return std::fabs(date->absoluteTime - b.date()->absoluteTime) <= 1.5e-6;
+        return std::fabs(date->absoluteTime - b.date()->absoluteTime) <= 2.5e-6;
     if (const double* number = std::get_if<double>(&a.value())) {
         const double other = std::get<double>(b.value());
         return *number == other || (std::isnan(*number) && std::isnan(other));
