@@ -16,11 +16,16 @@ namespace {
 bool sameValue(const CFPropertyList& a, const CFPropertyList& b) {
     if (a.value().index() != b.value().index())
         return false;
-    // libplist 2.2 passes dates as seconds and whole microseconds, cut rather
-    // than rounded, both ways: a date may come back up to two microseconds
-    // early. No preference of the system is a date.
-    if (const CFDate* date = a.date())
-        return std::fabs(date->absoluteTime - b.date()->absoluteTime) <= 2.5e-6;
+    // libplist 2.2 passes dates as 32-bit seconds and whole microseconds, cut
+    // rather than rounded, both ways: a date may come back up to two
+    // microseconds early, and one outside those seconds at their limit. No
+    // preference of the system is a date.
+    if (const CFDate* date = a.date()) {
+        const double theirs = b.date()->absoluteTime;
+        const bool inRange =
+            date->absoluteTime > -2147483648.0 && date->absoluteTime < 2147483647.0;
+        return !inRange || std::fabs(date->absoluteTime - theirs) <= 2.5e-6;
+    }
     if (const double* number = std::get_if<double>(&a.value())) {
         const double other = std::get<double>(b.value());
         return *number == other || (std::isnan(*number) && std::isnan(other));
