@@ -14,7 +14,7 @@ SANITIZER_ENV := ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(ROOT)/scripts/tsan.supp
 
 .DEFAULT_GOAL := build
-.PHONY: bootstrap configure build demo test test-asan test-tsan bench bench-window install \
+.PHONY: bootstrap configure build demo test test-asan test-tsan bench bench-window fuzz install \
 	package format clean
 
 bootstrap:
@@ -84,10 +84,31 @@ bench-window: build
 	$(ROOT)/bench/window-idle.sh --host $(ROOT)/build/apps/springboard/springboard \
 		--root $(ROOT)/build/device-root
 
+# The fuzz targets, built with clang in their own folder, each run in turn
+# for FUZZ_SECONDS on its corpus in fuzz/corpus/NAME/. What a run adds to a
+# corpus stays there, out of git (only the seed-* files are kept); crashes
+# and the inputs that cause them go to build-fuzz/findings/. The targets' own
+# standard error (a host's answer to each bad line) is closed; libFuzzer's
+# reports and the sanitizers' still show.
+FUZZ_SECONDS ?= 60
+FUZZERS := ArtworkImageFuzzer PropertyListFuzzer MprisMetadataFuzzer SpringBoardScenarioFuzzer \
+	SettingsScenarioFuzzer BoxConvolveFuzzer ColorCubeFuzzer ColorFromHexStringFuzz
+fuzz: bootstrap
+	CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROTIX_FUZZ=ON
+	cmake --build build-fuzz -j $(JOBS) --target rotix_fuzzers
+	@mkdir -p build-fuzz/findings
+	@status=0; for name in $(FUZZERS); do \
+		mkdir -p fuzz/corpus/$$name; \
+		echo "== $$name for $(FUZZ_SECONDS) s"; \
+		$(SANITIZER_ENV) $(ROOT)/build-fuzz/fuzz/$$name -max_total_time=$(FUZZ_SECONDS) \
+			-print_final_stats=1 -close_fd_mask=2 -artifact_prefix=$(ROOT)/build-fuzz/findings/$$name- \
+			$(ROOT)/fuzz/corpus/$$name || status=1; \
+	done; exit $$status
+
 format:
 	@if [ -z "$(CLANG_FORMAT)" ]; then echo "clang-format not found; run scripts/bootstrap" >&2; exit 1; fi
 	find . \( -path ./.git -o -path './build*' -o -path ./out \) -prune -o \
 		-type f \( -name '*.h' -o -name '*.cpp' \) -print0 | xargs -0 -r $(CLANG_FORMAT) -i
 
 clean:
-	rm -rf build build-asan build-tsan build-bench out
+	rm -rf build build-asan build-tsan build-bench build-fuzz out

@@ -203,15 +203,16 @@ void SettingsHost::registerCommands(Scenario& scenario) {
     using Phase = void (SettingsFinger::*)(CGPoint);
     for (auto [name, phase] : {std::pair<std::string, Phase>{"move", &SettingsFinger::move},
                                std::pair<std::string, Phase>{"up", &SettingsFinger::up}}) {
-        scenario.addCommand(name, {name + " X Y", 2, 2, [this, phase](const Line& line) -> Result {
-                                       auto point = parseScenarioPoint(line, 0);
-                                       if (!point)
-                                           return "bad coordinates";
-                                       if (!m_finger->isDown())
-                                           return "no finger is down";
-                                       ((*m_finger).*phase)(*point);
-                                       return std::nullopt;
-                                   }});
+        scenario.addCommand(
+            name, {name + " X Y", 2, 2, [this, phase = phase](const Line& line) -> Result {
+                       auto point = parseScenarioPoint(line, 0);
+                       if (!point)
+                           return "bad coordinates";
+                       if (!m_finger->isDown())
+                           return "no finger is down";
+                       ((*m_finger).*phase)(*point);
+                       return std::nullopt;
+                   }});
     }
     scenario.addCommand("tap", {"tap X Y", 2, 2, [this, &loop](const Line& line) -> Result {
                                     auto point = parseScenarioPoint(line, 0);

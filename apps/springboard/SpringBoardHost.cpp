@@ -293,19 +293,19 @@ void SpringBoardHost::registerCommands(Scenario& scenario) {
     using Phase = void (UIWindow::*)(CGPoint);
     for (auto [name, phase] : {std::pair<std::string, Phase>{"move", &UIWindow::touchMove},
                                std::pair<std::string, Phase>{"up", &UIWindow::touchUp}}) {
-        scenario.addCommand(
-            name, {name + " X Y", 2, 2,
-                   [this, phase, &loop](const Scenario::Line& line) -> std::optional<std::string> {
-                       auto p = parseScenarioPoint(line, 0);
-                       if (!p)
-                           return "bad coordinates";
-                       requireBoot();
-                       if (!window()->hasActiveTouch())
-                           return "no finger is down";
-                       ((*window()).*phase)(*p);
-                       loop.runUntilIdle();
-                       return std::nullopt;
-                   }});
+        scenario.addCommand(name, {name + " X Y", 2, 2,
+                                   [this, phase = phase, &loop](
+                                       const Scenario::Line& line) -> std::optional<std::string> {
+                                       auto p = parseScenarioPoint(line, 0);
+                                       if (!p)
+                                           return "bad coordinates";
+                                       requireBoot();
+                                       if (!window()->hasActiveTouch())
+                                           return "no finger is down";
+                                       ((*window()).*phase)(*p);
+                                       loop.runUntilIdle();
+                                       return std::nullopt;
+                                   }});
     }
     scenario.addCommand(
         "tap",

@@ -4,6 +4,7 @@
 #include "platform/dbus/BusConnection.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/SystemLog.h"
+#include "platform/foundation/UTF8Text.h"
 #include "platform/objc/NSObject.h"
 
 #include <cstring>
@@ -15,39 +16,13 @@ constexpr const char* kLogSource = "CFNotificationCenter";
 
 // The bus carries only well-formed UTF-8 without NUL characters; anything
 // else would be refused half-way through building the signal.
-bool isValidUtf8(std::string_view text) {
-    size_t i = 0;
-    while (i < text.size()) {
-        auto byte = static_cast<unsigned char>(text[i]);
-        if (byte == 0)
-            return false;
-        size_t length = byte < 0x80           ? 1
-                        : (byte >> 5) == 0x6  ? 2
-                        : (byte >> 4) == 0xE  ? 3
-                        : (byte >> 3) == 0x1E ? 4
-                                              : 0;
-        if (length == 0 || i + length > text.size())
-            return false;
-        std::uint32_t codePoint = length == 1 ? byte : byte & (0x7F >> length);
-        for (size_t k = 1; k < length; ++k) {
-            auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            codePoint = (codePoint << 6) | (next & 0x3F);
-        }
-        // Overlong forms, surrogates and values past the last code point.
-        static constexpr std::uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (codePoint < kSmallest[length] || codePoint > 0x10FFFF ||
-            (codePoint >= 0xD800 && codePoint <= 0xDFFF))
-            return false;
-        i += length;
-    }
-    return true;
+bool isBusText(std::string_view text) {
+    return isValidUTF8(text);
 }
 
 bool isSendableName(const std::string& name) {
     return !name.empty() && name.size() <= DBusNotificationTransport::kMaximumNameLength &&
-           isValidUtf8(name);
+           isBusText(name);
 }
 
 } // namespace
@@ -174,7 +149,7 @@ void DBusNotificationTransport::emit(const std::string& name,
 
 void DBusNotificationTransport::receive(std::string name, std::vector<std::uint8_t> userInfo) {
     DistributedNotification notification{std::move(name), nullptr, std::nullopt};
-    if (!isValidUtf8(notification.name) || notification.name.empty() ||
+    if (!isBusText(notification.name) || notification.name.empty() ||
         userInfo.size() > kMaximumUserInfoBytes) {
         noteDropped();
         return;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <plist/plist.h>
@@ -34,7 +35,9 @@ FileStamp stampFrom(const struct stat& info) {
 }
 
 // libplist keeps integers as unsigned 64-bit values and hands negative ones
-// back in two's complement, so the cast restores the sign.
+// back in two's complement, so the cast restores the sign. Its parsers pass
+// on text that is not UTF-8, which its binary writer then mangles; repaired
+// here, such text is written back as it was read.
 std::optional<CFPropertyList> fromPlist(plist_t node, int depth) {
     switch (plist_get_node_type(node)) {
     case PLIST_BOOLEAN: {
@@ -56,7 +59,11 @@ std::optional<CFPropertyList> fromPlist(plist_t node, int depth) {
         std::uint64_t length = 0;
         const char* text = plist_get_string_ptr(node, &length);
         // Any program may have written the file; what is shown must be UTF-8.
-        return CFPropertyList(text ? stringByRepairingUTF8({text, length}) : std::string());
+        // libplist's strings are C strings: its writers stop at a NUL, and
+        // its XML reader reports a length past one it let through.
+        return CFPropertyList(
+            text ? stringByRepairingUTF8(std::string_view(text, ::strnlen(text, length)))
+                 : std::string());
     }
     case PLIST_DATA: {
         std::uint64_t length = 0;
@@ -69,7 +76,10 @@ std::optional<CFPropertyList> fromPlist(plist_t node, int depth) {
         std::int32_t seconds = 0;
         std::int32_t microseconds = 0;
         plist_get_date_val(node, &seconds, &microseconds);
-        return CFPropertyList(CFDate{seconds + microseconds / 1e6});
+        // libplist cuts the seconds toward zero and hands the fraction back
+        // without its sign, so a date before the reference date subtracts it.
+        const double fraction = microseconds / 1e6;
+        return CFPropertyList(CFDate{seconds < 0 ? seconds - fraction : seconds + fraction});
     }
     case PLIST_ARRAY: {
         if (depth > PropertyListFile::kMaximumDepth)
@@ -104,7 +114,7 @@ std::optional<CFPropertyList> fromPlist(plist_t node, int depth) {
                 std::free(key);
                 break;
             }
-            std::string name = key ? key : "";
+            std::string name = key ? stringByRepairingUTF8(key) : "";
             std::free(key);
             if (plist_get_node_type(item) == PLIST_UID)
                 continue;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -172,6 +173,7 @@ public:
         m_state.assign(count, State::Unvisited);
         m_height.assign(count, 0);
         m_expanded.assign(count, 0);
+        m_keyState.assign(count, KeyState::Unchecked);
         return visit(top, 0);
     }
 
@@ -181,6 +183,10 @@ private:
 
     enum class State : std::uint8_t { Unvisited, Visiting, Done };
 
+    enum class KeyState : std::uint8_t { Unchecked, Usable, Unusable };
+
+    static constexpr std::uint8_t kUtf16String = 0x6;
+
     std::uint64_t readNumber(size_t position, size_t width) const {
         std::uint64_t value = 0;
         for (size_t i = 0; i < width; ++i)
@@ -188,30 +194,71 @@ private:
         return value;
     }
 
-    // The references an array, set or dictionary holds (keys and values);
-    // false when the object does not fit the file.
-    bool children(std::uint64_t object, bool& container, std::vector<std::uint64_t>& out) const {
+    // Where the object starts, or nothing when that is outside the objects.
+    std::optional<std::uint64_t> offsetOf(std::uint64_t object) const {
         std::uint64_t offset = readNumber(m_tableOffset + object * m_offsetSize, m_offsetSize);
         if (offset < 8 || offset >= m_tableOffset)
+            return std::nullopt;
+        return offset;
+    }
+
+    // The count in an object's marker, or in the integer after it; moves the
+    // position past what it read.
+    std::optional<std::uint64_t> readLength(std::uint8_t marker, std::uint64_t& position) const {
+        std::uint64_t length = marker & 0x0F;
+        if (length != 0x0F)
+            return length;
+        if (position >= m_tableOffset || (m_bytes[position] >> 4) != 0x1)
+            return std::nullopt;
+        size_t width = size_t{1} << (m_bytes[position] & 0x0F);
+        if (width > 8 || m_tableOffset - position - 1 < width)
+            return std::nullopt;
+        length = readNumber(position + 1, width);
+        position += 1 + width;
+        return length;
+    }
+
+    // libplist aborts on a UTF-16 key holding a NUL character; other keys it
+    // checks itself. Each key is looked at once, however often it is used.
+    bool isUsableKey(std::uint64_t key) {
+        if (m_keyState[key] != KeyState::Unchecked)
+            return m_keyState[key] == KeyState::Usable;
+        m_keyState[key] = KeyState::Unusable;
+        std::optional<std::uint64_t> offset = offsetOf(key);
+        if (!offset)
             return false;
-        std::uint8_t marker = m_bytes[offset];
+        std::uint8_t marker = m_bytes[*offset];
+        if (marker >> 4 == kUtf16String) {
+            std::uint64_t position = *offset + 1;
+            std::optional<std::uint64_t> length = readLength(marker, position);
+            if (!length || *length > (m_tableOffset - position) / 2)
+                return false;
+            for (std::uint64_t i = 0; i < *length; ++i) {
+                if (m_bytes[position + 2 * i] == 0 && m_bytes[position + 2 * i + 1] == 0)
+                    return false;
+            }
+        }
+        m_keyState[key] = KeyState::Usable;
+        return true;
+    }
+
+    // The references an array, set or dictionary holds (keys and values);
+    // false when the object does not fit the file or a key is unusable.
+    bool children(std::uint64_t object, bool& container, std::vector<std::uint64_t>& out) {
+        std::optional<std::uint64_t> offset = offsetOf(object);
+        if (!offset)
+            return false;
+        std::uint8_t marker = m_bytes[*offset];
         std::uint8_t kind = marker >> 4;
         container = kind == 0xA || kind == 0xC || kind == 0xD;
         if (!container)
             return true;
-        std::uint64_t length = marker & 0x0F;
-        std::uint64_t position = offset + 1;
-        if (length == 0x0F) {
-            if (position >= m_tableOffset || (m_bytes[position] >> 4) != 0x1)
-                return false;
-            size_t width = size_t{1} << (m_bytes[position] & 0x0F);
-            if (width > 8 || m_tableOffset - position - 1 < width)
-                return false;
-            length = readNumber(position + 1, width);
-            position += 1 + width;
-        }
-        std::uint64_t references = kind == 0xD ? length * 2 : length;
-        if (kind == 0xD && length > (std::uint64_t{1} << 62))
+        std::uint64_t position = *offset + 1;
+        std::optional<std::uint64_t> length = readLength(marker, position);
+        if (!length)
+            return false;
+        std::uint64_t references = kind == 0xD ? *length * 2 : *length;
+        if (kind == 0xD && *length > (std::uint64_t{1} << 62))
             return false;
         if (references > (m_tableOffset - position) / m_referenceSize)
             return false;
@@ -220,6 +267,8 @@ private:
         for (std::uint64_t i = 0; i < references; ++i) {
             std::uint64_t reference = readNumber(position + i * m_referenceSize, m_referenceSize);
             if (reference >= m_count)
+                return false;
+            if (kind == 0xD && i < *length && !isUsableKey(reference))
                 return false;
             out.push_back(reference);
         }
@@ -273,6 +322,7 @@ private:
     std::vector<State> m_state;
     std::vector<int> m_height;
     std::vector<std::uint64_t> m_expanded;
+    std::vector<KeyState> m_keyState;
 };
 
 } // namespace

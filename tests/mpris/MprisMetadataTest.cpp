@@ -91,6 +91,7 @@ TEST(MprisMetadataReading, LengthsInOtherNumberTypesAreReadButImpossibleOnesAreN
     EXPECT_EQ(length(sdbus::Variant(1.5e6)), 1'500'000);
     EXPECT_FALSE(length(sdbus::Variant(std::int64_t(0))));
     EXPECT_FALSE(length(sdbus::Variant(std::int64_t(-1))));
+    EXPECT_FALSE(length(sdbus::Variant(0.5)));
     EXPECT_FALSE(length(sdbus::Variant(std::numeric_limits<double>::quiet_NaN())));
     EXPECT_FALSE(length(sdbus::Variant(std::numeric_limits<double>::infinity())));
     EXPECT_FALSE(length(sdbus::Variant(std::numeric_limits<std::uint64_t>::max())));

@@ -253,6 +253,7 @@ TEST_F(PreferencesTest, EveryKindRoundTripsExactly) {
         {"empty", CFPropertyList("")},
         {"data", CFPropertyList::data({0, 1, 0, 255, 128})},
         {"date", CFPropertyList(CFDate{536457600})},
+        {"dateBefore2001", CFPropertyList(CFDate{-86400.5})},
         {"nested", CFPropertyList(nested)},
         {"emptyArray", CFPropertyList(CFArray{})},
     };
@@ -293,6 +294,37 @@ TEST_F(PreferencesTest, ReadsXmlWrittenByAnotherProgram) {
     EXPECT_TRUE(CFPreferencesCopyAppValue("empty", kDomain)->isDictionary());
     EXPECT_FALSE(CFPreferencesCopyAppValue("radius", kDomain));
     EXPECT_TRUE(logLines().empty());
+}
+
+TEST_F(PreferencesTest, TextThatIsNotUtf8IsReadRepairedAndWrittenBackAsRead) {
+    // Latin-1 bytes where UTF-8 belongs, in a key and in a value.
+    writeFile(xmlPlist("<dict>\n"
+                       "  <key>caf\xE9</key><string>r\xE9sum\xE9 #FF8000</string>\n"
+                       "</dict>"));
+    const std::string key = "caf\xEF\xBF\xBD";
+    auto read = CFPreferencesCopyAppValue(key, kDomain);
+    ASSERT_TRUE(read && read->string());
+    EXPECT_EQ(*read->string(), "r\xEF\xBF\xBDsum\xEF\xBF\xBD #FF8000");
+
+    // Another key's change writes the whole domain back.
+    CFPreferencesSetAppValue("radius", CFPropertyList(16), kDomain);
+    ASSERT_TRUE(CFPreferencesAppSynchronize(kDomain));
+    CFPreferencesResetForTesting();
+    auto again = CFPreferencesCopyAppValue(key, kDomain);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(*again, *read);
+}
+
+TEST_F(PreferencesTest, TextEndsAtANulCharacterAsItWillBeWrittenBack) {
+    writeFile(xmlPlist(std::string("<dict><key>k</key><string>ab\0cd</string></dict>", 47)));
+    auto read = CFPreferencesCopyAppValue("k", kDomain);
+    ASSERT_TRUE(read && read->string());
+    EXPECT_EQ(*read->string(), "ab");
+
+    CFPreferencesSetAppValue("radius", CFPropertyList(16), kDomain);
+    ASSERT_TRUE(CFPreferencesAppSynchronize(kDomain));
+    CFPreferencesResetForTesting();
+    EXPECT_EQ(CFPreferencesCopyAppValue("k", kDomain), read);
 }
 
 TEST_F(PreferencesTest, MissingDomainIsEmptyAndSynchronizingItWritesNothing) {
@@ -547,6 +579,12 @@ TEST_F(PreferencesTest, TruncatedBinaryIsIgnored) {
 
 TEST_F(PreferencesTest, BinaryWithReferencesOutsideTheFileIsIgnored) {
     writeFile(binaryPlist({container(0xD, {1, 7}), asciiString("k")}));
+    expectIgnoredUntilWritten("not a property list");
+}
+
+TEST_F(PreferencesTest, BinaryKeyHoldingANulCharacterIsIgnored) {
+    // The key "a" then U+0000, in UTF-16.
+    writeFile(binaryPlist({container(0xD, {1, 2}), Bytes{0x62, 0, 'a', 0, 0}, asciiString("v")}));
     expectIgnoredUntilWritten("not a property list");
 }
 

@@ -77,9 +77,10 @@ std::optional<std::int64_t> lengthValue(const sdbus::Variant& value) {
     else if (auto d = read<double>(value))
         number = *d;
     // A day-long track is plausible; a length near the type's limit is not,
-    // and would overflow the arithmetic that follows.
+    // and would overflow the arithmetic that follows. Under a microsecond
+    // would come out as a length of 0.
     constexpr double kLongest = 1e15;
-    if (!number || !std::isfinite(*number) || *number <= 0 || *number > kLongest)
+    if (!number || !std::isfinite(*number) || *number < 1 || *number > kLongest)
         return std::nullopt;
     return static_cast<std::int64_t>(*number);
 }
