@@ -1,5 +1,6 @@
 #include "apps/springboard/SpringBoardHost.h"
 
+#include "apps/common/DeviceChoice.h"
 #include "apps/common/DumpOutput.h"
 #include "apps/common/PreferenceCommands.h"
 #include "apps/common/QuotedName.h"
@@ -63,7 +64,7 @@ std::optional<UIDeviceOrientation> orientationNamed(const std::string& name) {
 
 SpringBoardHost::SpringBoardHost(Options options)
     : m_options(std::move(options)), m_clock(makeClock(m_options.clock)),
-      m_profile(UIDeviceProfile::iPhone7Plus()) {
+      m_profile(m_options.device.value_or(UIDeviceProfile::iPhone7Plus())) {
     if (!m_options.root.empty())
         DeviceRoot::set(m_options.root);
     NSRunLoop::mainRunLoop().setClock(m_clock);
@@ -230,18 +231,10 @@ void SpringBoardHost::registerCommands(Scenario& scenario) {
                          [this](const Scenario::Line& line) -> std::optional<std::string> {
                              if (m_booted)
                                  return "the device is chosen before the lock screen starts";
-                             std::optional<UIUserInterfaceIdiom> idiom;
-                             if (line.arguments.size() == 2) {
-                                 if (line.arguments[1] == "phone")
-                                     idiom = UIUserInterfaceIdiom::Phone;
-                                 else if (line.arguments[1] == "pad")
-                                     idiom = UIUserInterfaceIdiom::Pad;
-                                 else
-                                     return "the idiom is phone or pad";
-                             }
-                             auto profile = UIDeviceProfile::named(line.arguments[0], idiom);
+                             std::string error;
+                             auto profile = parseDeviceChoice(line.arguments, &error);
                              if (!profile)
-                                 return "unknown device " + quotedName(line.arguments[0]);
+                                 return error;
                              m_profile = *profile;
                              UIScreen::mainScreen()->setProfile(m_profile);
                              UIDevice::currentDevice()->setProfile(m_profile);

@@ -30,6 +30,9 @@ public:
         // Scenarios run on a manual clock; a live session runs on the real one.
         HostClock clock = HostClock::Manual;
         std::vector<std::string> omittedClasses;
+        // The device to play until a scenario chooses another; the default
+        // is an iPhone 7 Plus.
+        std::optional<UIDeviceProfile> device;
     };
 
     explicit SpringBoardHost(Options options);
