@@ -5,6 +5,7 @@
 #include "apps/common/PreferenceCommands.h"
 #include "apps/common/QuotedName.h"
 #include "apps/springboard/LockScreen.h"
+#include "apps/springboard/MediaKeys.h"
 #include "apps/springboard/NowPlayingCommands.h"
 #include "platform/activator/LAActivator.h"
 #include "platform/activator/LAActivatorBusService.h"
@@ -169,6 +170,16 @@ void SpringBoardHost::connectSessionBus() {
 std::optional<std::string> SpringBoardHost::requireBoot() {
     boot();
     return std::nullopt;
+}
+
+bool SpringBoardHost::pressKey(const std::string& keyName) {
+    auto command = nowPlayingCommandForKey(keyName);
+    if (!command)
+        return false;
+    requireBoot();
+    m_lockScreen->noteUserTouch();
+    MRMediaRemoteSendCommand(*command, nullptr);
+    return true;
 }
 
 void SpringBoardHost::addDumpSection(std::string name, std::function<Json()> section) {

@@ -50,6 +50,11 @@ public:
     Json dump() const;
     bool writeSnapshot(const std::string& path) const;
 
+    // A key of a keyboard attached to the device: the media keys (and Space,
+    // Left and Right) send their now-playing command, and wake the screen as
+    // a touch does. Answers whether the key means anything here.
+    bool pressKey(const std::string& keyName);
+
     // Lets later subsystems add their own parts to every dump.
     void addDumpSection(std::string name, std::function<Json()> section);
 
