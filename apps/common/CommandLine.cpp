@@ -65,9 +65,6 @@ std::optional<int> CommandLine::parse(int argc, const char* const* argv) {
     } catch (const CLI::CallForHelp&) {
         std::cout << m_app.help() << std::flush;
         return 0;
-    } catch (const CLI::CallForAllHelp&) {
-        std::cout << m_app.help("", CLI::AppFormatMode::All) << std::flush;
-        return 0;
     } catch (const CLI::CallForVersion& version) {
         std::cout << version.what() << std::endl;
         return 0;

@@ -9,8 +9,8 @@ void HostArguments::addOptions(CommandLine& commandLine, const std::string& scre
                    "Run the scenario's commands: a file, or - for standard input")
         ->type_name("FILE|-");
     app.add_option("--clock", m_clockName,
-                   "The clock a scenario runs on (default manual; a window and standard input "
-                   "want system)")
+                   "The clock: manual (the default), which moves only as the scenario says, "
+                   "or system; a window always runs on the system clock")
         ->type_name("manual|system");
     app.add_option("--root", root, "The device root: the folder that plays the phone's files")
         ->type_name("DIR");

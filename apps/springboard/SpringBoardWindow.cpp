@@ -60,8 +60,7 @@ int runSpringBoardWindow(SpringBoardHost& host, Scenario& scenario, const std::s
                 return section;
             });
         });
-    // The window has gone; nothing may name it any more.
+    // The window has gone: no change of track may reach it now.
     title.reset();
-    shown = nullptr;
     return status;
 }
