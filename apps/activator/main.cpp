@@ -1,3 +1,4 @@
+#include "apps/common/CommandLine.h"
 #include "apps/common/QuotedName.h"
 #include "platform/activator/LAActivatorBusClient.h"
 #include "platform/dbus/BusConnection.h"
@@ -14,10 +15,8 @@ constexpr int kSucceeded = 0;
 constexpr int kNotDelivered = 1;
 constexpr int kUsageOrNoBus = 2;
 
-int usage() {
-    std::cerr << "usage: activator send LISTENER-NAME | activator list\n";
-    return kUsageOrNoBus;
-}
+constexpr const char* kUsage = "usage: activator send LISTENER-NAME\n"
+                               "       activator list\n";
 
 int reportOutcome(LAActivatorBusClient::Outcome outcome, const std::string& listenerName,
                   const std::string& error) {
@@ -40,17 +39,27 @@ int reportOutcome(LAActivatorBusClient::Outcome outcome, const std::string& list
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2)
-        return usage();
-    const std::string command = argv[1];
-    if (!((command == "send" && argc == 3 && *argv[2]) || (command == "list" && argc == 2)))
-        return usage();
-    // The bus carries only UTF-8; the name is refused here, where the fault
-    // is, rather than blamed on the host that never saw it.
-    if (command == "send" && !isValidUTF8(argv[2])) {
-        std::cerr << "activator: a listener name is UTF-8 text, not " << quotedName(argv[2])
-                  << "\n";
-        return kUsageOrNoBus;
+    CommandLine commandLine("activator", kUsage,
+                            "Sends Activator events to the running home-screen host over the "
+                            "session bus.");
+    CLI::App& app = commandLine.app();
+    app.require_subcommand(1);
+    std::string listenerName;
+    CLI::App* send = app.add_subcommand("send", "Send an event to the listener of that name");
+    send->add_option("LISTENER-NAME", listenerName, "The listener, as list shows it")->required();
+    app.add_subcommand("list", "List the host's listeners: name, title and description");
+    if (auto stop = commandLine.parse(argc, argv))
+        return *stop;
+    if (send->parsed()) {
+        if (listenerName.empty())
+            return commandLine.refuse("a listener name cannot be empty");
+        // The bus carries only UTF-8; the name is refused here, where the
+        // fault is, rather than blamed on the host that never saw it.
+        if (!isValidUTF8(listenerName)) {
+            std::cerr << "activator: a listener name is UTF-8 text, not "
+                      << quotedName(listenerName) << "\n";
+            return kUsageOrNoBus;
+        }
     }
 
     std::string error;
@@ -60,8 +69,8 @@ int main(int argc, char** argv) {
         return kUsageOrNoBus;
     }
     LAActivatorBusClient client(*bus);
-    if (command == "send")
-        return reportOutcome(client.sendEvent(argv[2], &error), argv[2], error);
+    if (send->parsed())
+        return reportOutcome(client.sendEvent(listenerName, &error), listenerName, error);
 
     LAActivatorBusClient::Outcome outcome;
     auto listeners = client.listeners(&outcome, &error);

@@ -30,6 +30,18 @@ std::string lowercase(std::string text) {
     return text;
 }
 
+// Each character past ASCII becomes a question mark.
+std::string asciiCopy(const std::string& text) {
+    std::string copy;
+    for (unsigned char c : text) {
+        if (c < 0x80)
+            copy += static_cast<char>(c);
+        else if (c >= 0xC0)
+            copy += '?';
+    }
+    return copy;
+}
+
 // Starts SDL's video for the window; it is shut down with the window.
 bool startVideo(std::string* error) {
     // The window's pixels go straight to the display through shared memory:
@@ -148,6 +160,31 @@ LiveWindow::~LiveWindow() {
         SDL_DestroyWindow(m_window);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     SDL_Quit();
+}
+
+void LiveWindow::setTitle(const std::string& title) {
+    if (title == m_options.title)
+        return;
+    m_options.title = title;
+    if (!m_window || m_displayLost)
+        return;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(m_window, &info) || info.subsystem != SDL_SYSWM_X11) {
+        SDL_SetWindowTitle(m_window, title.c_str());
+        return;
+    }
+    // Xlib converts titles by the locale, and this program runs in the C
+    // locale: SDL would garble a title of more than ASCII. The old name
+    // takes an ASCII copy, and the name window managers show takes the
+    // UTF-8 as it is.
+    SDL_SetWindowTitle(m_window, asciiCopy(title).c_str());
+    Display* display = info.info.x11.display;
+    XChangeProperty(display, info.info.x11.window, XInternAtom(display, "_NET_WM_NAME", False),
+                    XInternAtom(display, "UTF8_STRING", False), 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(title.data()),
+                    static_cast<int>(title.size()));
+    XFlush(display);
 }
 
 LiveWindow::Statistics LiveWindow::statistics() const {
@@ -321,9 +358,11 @@ void LiveWindow::handle(const SDL_Event& event) {
             break;
         }
         std::string name = lowercase(SDL_GetKeyName(event.key.keysym.sym));
+        bool bound = false;
         for (const auto& binding : m_options.activatorKeys) {
             if (binding.key != name)
                 continue;
+            bound = true;
             auto activatorEvent = LAEvent::eventWithName("keyboard");
             if (!LAActivator::sharedInstance()->sendEventToListener(activatorEvent,
                                                                     binding.listener))
@@ -331,6 +370,10 @@ void LiveWindow::handle(const SDL_Event& event) {
                           << binding.listener << "'\n";
             loop.runUntilIdle();
         }
+        // A key the person bound to an Activator event is theirs, whatever
+        // the host would have done with it.
+        if (!bound && m_host.key && m_host.key(name))
+            loop.runUntilIdle();
         break;
     }
     default:

@@ -43,6 +43,10 @@ public:
         std::function<bool()> wantsText;
         std::function<void(const std::string&)> text;
         std::function<void(const std::string&)> editingKey;
+        // A key pressed that is neither Escape nor bound to an Activator
+        // event, named as SDL names keys in lower case ("space", "left",
+        // "audioplay"); answers whether the host did something with it.
+        std::function<bool(const std::string&)> key;
     };
 
     // Opens the window at a size that fits the display; nothing, with the
@@ -54,6 +58,8 @@ public:
 
     // Escape, or the window's close button.
     bool isClosed() const { return m_closed; }
+    const std::string& title() const { return m_options.title; }
+    void setTitle(const std::string& title);
     // Closed because the display server went away.
     bool lostDisplay() const { return m_displayLost; }
 

@@ -130,7 +130,8 @@ Json rowJson(PSListController& list, const std::shared_ptr<PSSpecifier>& specifi
 
 SettingsHost::SettingsHost(Options options)
     : m_options(std::move(options)), m_clock(makeClock(m_options.clock)),
-      m_profile(UIDeviceProfile::iPhone7Plus()), m_finger(std::make_unique<SettingsFinger>(*this)),
+      m_profile(m_options.device.value_or(UIDeviceProfile::iPhone7Plus())),
+      m_finger(std::make_unique<SettingsFinger>(*this)),
       m_keyboard(std::make_unique<SettingsKeyboard>()) {
     if (!m_options.root.empty())
         DeviceRoot::set(m_options.root);

@@ -29,6 +29,9 @@ public:
         std::string root;
         // Scenarios run on a manual clock; a live session runs on the real one.
         HostClock clock = HostClock::Manual;
+        // The device to play until a scenario chooses another; the default
+        // is an iPhone 7 Plus.
+        std::optional<UIDeviceProfile> device;
     };
 
     // A row's refusal repeats what was typed; standard error shows it

@@ -1,3 +1,4 @@
+#include "apps/common/DeviceChoice.h"
 #include "apps/common/DumpOutput.h"
 #include "apps/common/PreferenceCommands.h"
 #include "apps/common/QuotedName.h"
@@ -52,18 +53,10 @@ void SettingsHost::registerCommands(Scenario& scenario) {
                         {"device NAME|WxH@S [phone|pad]", 1, 2, [this](const Line& line) -> Result {
                              if (m_booted)
                                  return "the device is chosen before the app starts";
-                             std::optional<UIUserInterfaceIdiom> idiom;
-                             if (line.arguments.size() == 2) {
-                                 if (line.arguments[1] == "phone")
-                                     idiom = UIUserInterfaceIdiom::Phone;
-                                 else if (line.arguments[1] == "pad")
-                                     idiom = UIUserInterfaceIdiom::Pad;
-                                 else
-                                     return "the idiom is phone or pad";
-                             }
-                             auto profile = UIDeviceProfile::named(line.arguments[0], idiom);
+                             std::string error;
+                             auto profile = parseDeviceChoice(line.arguments, &error);
                              if (!profile)
-                                 return "unknown device " + quotedName(line.arguments[0]);
+                                 return error;
                              m_profile = *profile;
                              UIScreen::mainScreen()->setProfile(m_profile);
                              UIDevice::currentDevice()->setProfile(m_profile);

@@ -29,7 +29,9 @@ int runSettingsWindow(SettingsHost& host, Scenario& scenario, const std::string&
                                     host.keyboard().type(text);
                                     host.refreshWindow();
                                 },
-                                [&host](const std::string& key) { host.pressEditingKey(key); }};
+                                [&host](const std::string& key) { host.pressEditingKey(key); },
+                                // Keys other than typing are the window's own.
+                                nullptr};
     return runWindowSession(
         scenario, options, [&host] { host.boot(); }, std::move(windowHost));
 }

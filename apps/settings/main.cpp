@@ -1,3 +1,5 @@
+#include "apps/common/CommandLine.h"
+#include "apps/common/HostArguments.h"
 #include "apps/common/HostStartup.h"
 #include "apps/common/Scenario.h"
 #include "apps/common/ScenarioRunner.h"
@@ -8,57 +10,34 @@
 #include <string>
 
 namespace {
-int usage() {
-    std::cerr << "usage: settings --scenario FILE|- [--clock manual|system] [--root DIR]\n"
-                 "       settings [--window] [--scenario FILE|-] [--activator-key KEY=LISTENER]... "
-                 "[--root DIR]\n";
-    return 2;
-}
+
+constexpr const char* kUsage =
+    "usage: settings --scenario FILE|- [--clock manual|system] [--root DIR]\n"
+    "                [--device NAME|WxH@S [phone|pad]]\n"
+    "       settings [--window] [--scenario FILE|-] [--activator-key KEY=LISTENER]... [--root "
+    "DIR]\n"
+    "                [--device NAME|WxH@S [phone|pad]]\n";
+
 } // namespace
 
 int main(int argc, char** argv) {
     reserveStandardDescriptors();
-    SettingsHost::Options options;
-    std::string scenarioPath;
-    bool window = false;
-    std::vector<ActivatorKey> activatorKeys;
-    for (int i = 1; i < argc; ++i) {
-        std::string argument = argv[i];
-        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
-        if (argument == "--scenario") {
-            const char* path = value();
-            if (!path)
-                return usage();
-            scenarioPath = path;
-        } else if (argument == "--clock") {
-            const char* name = value();
-            auto clock = name ? parseHostClock(name) : std::nullopt;
-            if (!clock)
-                return usage();
-            options.clock = *clock;
-        } else if (argument == "--root") {
-            const char* root = value();
-            if (!root)
-                return usage();
-            options.root = root;
-        } else if (argument == "--window") {
-            window = true;
-        } else if (argument == "--activator-key") {
-            const char* text = value();
-            auto key = text ? parseActivatorKey(text) : std::nullopt;
-            if (!key)
-                return usage();
-            activatorKeys.push_back(*key);
-        } else {
-            std::cerr << "settings: unknown option '" << argument << "'\n";
-            return usage();
-        }
-    }
+    CommandLine commandLine("settings", kUsage,
+                            "The Settings app: loads the settings bundle from the device root "
+                            "and runs a scenario against its panes, or shows them in a window.");
+    HostArguments arguments;
+    arguments.addOptions(commandLine, "the Settings app");
+    if (auto stop = commandLine.parse(argc, argv))
+        return *stop;
+    if (auto stop = arguments.check(commandLine))
+        return *stop;
     // Without a scenario it is the Settings app in its window.
-    if (scenarioPath.empty())
-        window = true;
+    if (arguments.scenarioPath.empty())
+        arguments.window = true;
+
+    SettingsHost::Options options{arguments.root, arguments.clock, arguments.device};
     // A window is a live session: it runs on the real clock.
-    if (window)
+    if (arguments.window)
         options.clock = HostClock::System;
     if (auto problem = chooseDeviceRoot(options.root)) {
         std::cerr << "settings: " << *problem << "\n";
@@ -68,7 +47,9 @@ int main(int argc, char** argv) {
     SettingsHost host(options);
     Scenario scenario;
     host.registerCommands(scenario);
-    if (window)
-        return runSettingsWindow(host, scenario, scenarioPath, std::move(activatorKeys));
-    return runHostScenario(scenario, scenarioPath, options.clock, "settings", [&] { host.boot(); });
+    if (arguments.window)
+        return runSettingsWindow(host, scenario, arguments.scenarioPath,
+                                 std::move(arguments.activatorKeys));
+    return runHostScenario(scenario, arguments.scenarioPath, options.clock, "settings",
+                           [&] { host.boot(); });
 }

@@ -201,11 +201,14 @@ void LockScreen::updateClock() {
     std::tm parts{};
     gmtime_r(&seconds, &parts);
     char time[16];
-    char date[64];
+    char weekday[32];
+    char month[32];
     std::strftime(time, sizeof time, "%H:%M", &parts);
-    std::strftime(date, sizeof date, "%A, %e %B", &parts);
+    std::strftime(weekday, sizeof weekday, "%A", &parts);
+    std::strftime(month, sizeof month, "%B", &parts);
     m_time->setText(std::string(time));
-    m_date->setText(std::string(date));
+    // The day as a plain number: "%e" pads one digit with a space.
+    m_date->setText(std::string(weekday) + ", " + std::to_string(parts.tm_mday) + " " + month);
 }
 
 void LockScreen::noteUserTouch() {
@@ -215,6 +218,8 @@ void LockScreen::noteUserTouch() {
 
 Json LockScreen::dump() const {
     Json json = Json::object();
+    json.set("clock", m_time->text().value_or(""));
+    json.set("date", m_date->text().value_or(""));
     json.set("page", m_pages ? Json(m_pages->currentPage()) : Json());
     if (auto paged = std::dynamic_pointer_cast<SBPagedScrollView>(m_pages))
         json.set("pageCancelQueries", paged->cancelQueryCount());

@@ -1,9 +1,11 @@
 #include "apps/springboard/SpringBoardHost.h"
 
+#include "apps/common/DeviceChoice.h"
 #include "apps/common/DumpOutput.h"
 #include "apps/common/PreferenceCommands.h"
 #include "apps/common/QuotedName.h"
 #include "apps/springboard/LockScreen.h"
+#include "apps/springboard/MediaKeys.h"
 #include "apps/springboard/NowPlayingCommands.h"
 #include "platform/activator/LAActivator.h"
 #include "platform/activator/LAActivatorBusService.h"
@@ -66,7 +68,7 @@ SpringBoardHost::SpringBoardHost(Options options)
     if (!m_options.root.empty())
         DeviceRoot::set(m_options.root);
     NSRunLoop::mainRunLoop().setClock(m_clock);
-    setDevice(UIDeviceProfile::iPhone7Plus());
+    setDevice(m_options.device.value_or(UIDeviceProfile::iPhone7Plus()));
 }
 
 void SpringBoardHost::setDevice(const UIDeviceProfile& profile) {
@@ -174,6 +176,16 @@ std::optional<std::string> SpringBoardHost::requireBoot() {
     return std::nullopt;
 }
 
+bool SpringBoardHost::pressKey(const std::string& keyName) {
+    auto command = nowPlayingCommandForKey(keyName);
+    if (!command)
+        return false;
+    requireBoot();
+    m_lockScreen->noteUserTouch();
+    MRMediaRemoteSendCommand(*command, nullptr);
+    return true;
+}
+
 void SpringBoardHost::addDumpSection(std::string name, std::function<Json()> section) {
     m_sections.emplace_back(std::move(name), std::move(section));
 }
@@ -234,18 +246,10 @@ void SpringBoardHost::registerCommands(Scenario& scenario) {
                          [this](const Scenario::Line& line) -> std::optional<std::string> {
                              if (m_booted)
                                  return "the device is chosen before the lock screen starts";
-                             std::optional<UIUserInterfaceIdiom> idiom;
-                             if (line.arguments.size() == 2) {
-                                 if (line.arguments[1] == "phone")
-                                     idiom = UIUserInterfaceIdiom::Phone;
-                                 else if (line.arguments[1] == "pad")
-                                     idiom = UIUserInterfaceIdiom::Pad;
-                                 else
-                                     return "the idiom is phone or pad";
-                             }
-                             auto profile = UIDeviceProfile::named(line.arguments[0], idiom);
+                             std::string error;
+                             auto profile = parseDeviceChoice(line.arguments, &error);
                              if (!profile)
-                                 return "unknown device " + quotedName(line.arguments[0]);
+                                 return error;
                              setDevice(*profile);
                              return std::nullopt;
                          }});

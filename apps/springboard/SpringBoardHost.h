@@ -30,6 +30,9 @@ public:
         // Scenarios run on a manual clock; a live session runs on the real one.
         HostClock clock = HostClock::Manual;
         std::vector<std::string> omittedClasses;
+        // The device to play until a scenario chooses another; the default
+        // is an iPhone 7 Plus.
+        std::optional<UIDeviceProfile> device;
     };
 
     explicit SpringBoardHost(Options options);
@@ -49,6 +52,11 @@ public:
     std::shared_ptr<UIWindow> window() const;
     Json dump() const;
     bool writeSnapshot(const std::string& path) const;
+
+    // A key of a keyboard attached to the device: the media keys (and Space,
+    // Left and Right) send their now-playing command, and wake the screen as
+    // a touch does. Answers whether the key means anything here.
+    bool pressKey(const std::string& keyName);
 
     // Lets later subsystems add their own parts to every dump.
     void addDumpSection(std::string name, std::function<Json()> section);

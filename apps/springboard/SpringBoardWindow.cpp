@@ -1,6 +1,7 @@
 #include "apps/springboard/SpringBoardWindow.h"
 
 #include "apps/common/WindowSession.h"
+#include "apps/springboard/NowPlayingWindowTitle.h"
 #include "apps/springboard/SpringBoardHost.h"
 #include "platform/uikit/UIWindow.h"
 
@@ -24,9 +25,10 @@ int runSpringBoardWindow(SpringBoardHost& host, Scenario& scenario, const std::s
                          std::vector<ActivatorKey> activatorKeys) {
     if (activatorKeys.empty())
         activatorKeys.push_back(defaultActivatorKey());
-    WindowSessionOptions options{"springboard", "Rotix lock screen", scenarioPath,
+    WindowSessionOptions options{"springboard", NowPlayingWindowTitle::kIdleTitle, scenarioPath,
                                  std::move(activatorKeys)};
     LiveWindow* shown = nullptr;
+    std::shared_ptr<NowPlayingWindowTitle> title;
     // The lock screen has no text field: keys are only commands.
     LiveWindow::Host windowHost;
     windowHost.root = [&host] { return std::static_pointer_cast<UIView>(host.window()); };
@@ -34,10 +36,15 @@ int runSpringBoardWindow(SpringBoardHost& host, Scenario& scenario, const std::s
         if (auto failure = scenario.runLine(fingerLine(phase, point), 0, "window"))
             std::cerr << "springboard: " << *failure << "\n";
     };
-    return runWindowSession(
+    windowHost.key = [&host](const std::string& name) { return host.pressKey(name); };
+    int status = runWindowSession(
         scenario, options, [&host] { host.boot(); }, std::move(windowHost),
-        [&host, &shown](LiveWindow& window) {
+        [&host, &shown, &title](LiveWindow& window) {
             shown = &window;
+            title = NowPlayingWindowTitle::create([&shown](const std::string& text) {
+                if (shown)
+                    shown->setTitle(text);
+            });
             // Tests and bug reports see what the window did in every dump.
             host.addDumpSection("liveWindow", [&shown] {
                 Json section = Json::object();
@@ -49,7 +56,11 @@ int runSpringBoardWindow(SpringBoardHost& host, Scenario& scenario, const std::s
                 section.set("pixelHeight", statistics.pixelHeight);
                 section.set("scale", statistics.scale);
                 section.set("fingerDown", statistics.fingerDown);
+                section.set("title", shown->title());
                 return section;
             });
         });
+    // The window has gone: no change of track may reach it now.
+    title.reset();
+    return status;
 }

@@ -1,82 +1,71 @@
+#include "apps/common/CommandLine.h"
+#include "apps/common/HostArguments.h"
 #include "apps/common/HostStartup.h"
+#include "apps/common/QuotedName.h"
 #include "apps/common/Scenario.h"
 #include "apps/common/ScenarioRunner.h"
 #include "apps/springboard/NowPlayingSourceOption.h"
 #include "apps/springboard/SpringBoardHost.h"
 #include "apps/springboard/SpringBoardWindow.h"
 
-#include <cstring>
 #include <iostream>
 #include <string>
+#include <vector>
 
 namespace {
-int usage() {
-    std::cerr << "usage: springboard --scenario FILE|- [--clock manual|system] [--root DIR] "
-                 "[--omit-class NAME]... [--source demo|mpris|auto]\n"
-                 "       springboard [--window] [--scenario FILE|-] "
-                 "[--activator-key KEY=LISTENER]... [--root DIR] [--source demo|mpris|auto]\n";
-    return 2;
-}
+
+constexpr const char* kUsage =
+    "usage: springboard --scenario FILE|- [--clock manual|system] [--root DIR] "
+    "[--omit-class NAME]...\n"
+    "                   [--source demo|mpris|auto] [--device NAME|WxH@S [phone|pad]]\n"
+    "       springboard [--window] [--scenario FILE|-] [--activator-key KEY=LISTENER]...\n"
+    "                   [--root DIR] [--source demo|mpris|auto] [--device NAME|WxH@S "
+    "[phone|pad]]\n";
+
 } // namespace
 
 int main(int argc, char** argv) {
     reserveStandardDescriptors();
-    SpringBoardHost::Options options;
-    std::string scenarioPath;
-    bool window = false;
-    std::vector<ActivatorKey> activatorKeys;
-    std::optional<NowPlayingSourceKind> source;
-    for (int i = 1; i < argc; ++i) {
-        std::string argument = argv[i];
-        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
-        if (argument == "--scenario") {
-            const char* path = value();
-            if (!path)
-                return usage();
-            scenarioPath = path;
-        } else if (argument == "--clock") {
-            const char* name = value();
-            auto clock = name ? parseHostClock(name) : std::nullopt;
-            if (!clock)
-                return usage();
-            options.clock = *clock;
-        } else if (argument == "--root") {
-            const char* root = value();
-            if (!root)
-                return usage();
-            options.root = root;
-        } else if (argument == "--omit-class") {
-            const char* name = value();
-            if (!name)
-                return usage();
-            options.omittedClasses.emplace_back(name);
-        } else if (argument == "--source") {
-            const char* name = value();
-            auto kind = name ? parseNowPlayingSourceKind(name) : std::nullopt;
-            if (!kind)
-                return usage();
-            source = *kind;
-        } else if (argument == "--window") {
-            window = true;
-        } else if (argument == "--activator-key") {
-            const char* text = value();
-            auto key = text ? parseActivatorKey(text) : std::nullopt;
-            if (!key)
-                return usage();
-            activatorKeys.push_back(*key);
-        } else {
-            std::cerr << "springboard: unknown option '" << argument << "'\n";
-            return usage();
-        }
-    }
+    CommandLine commandLine("springboard", kUsage,
+                            "The home-screen process: loads the player into the lock screen "
+                            "and runs a scenario against it, or shows it in a window.");
+    HostArguments arguments;
+    arguments.addOptions(commandLine, "the lock screen");
+    std::vector<std::string> omittedClasses;
+    std::string sourceName = "demo";
+    commandLine.app()
+        .add_option("--omit-class", omittedClasses,
+                    "Start without one of the lock screen's classes, as another system "
+                    "version would (repeatable)")
+        ->type_name("NAME")
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    CLI::Option* sourceOption =
+        commandLine.app()
+            .add_option("--source", sourceName,
+                        "Where the music comes from: the demo player (the default), the desktop's "
+                        "players over MPRIS, or auto: the desktop's when one is running")
+            ->type_name("demo|mpris|auto");
+    if (auto stop = commandLine.parse(argc, argv))
+        return *stop;
+    if (auto stop = arguments.check(commandLine))
+        return *stop;
     // Started as a desktop program, with neither a scenario nor --window, it
     // is the lock screen in a window following the desktop's players.
-    if (scenarioPath.empty() && !window) {
-        window = true;
-        source = source.value_or(NowPlayingSourceKind::Auto);
+    if (arguments.scenarioPath.empty() && !arguments.window) {
+        arguments.window = true;
+        if (!*sourceOption)
+            sourceName = "auto";
     }
+    auto source = parseNowPlayingSourceKind(sourceName);
+    if (!source)
+        return commandLine.refuse("--source needs demo, mpris or auto, not " +
+                                  quotedName(sourceName));
+
+    SpringBoardHost::Options options{arguments.root, arguments.clock, std::move(omittedClasses),
+                                     arguments.device};
     // A window is a live session: it runs on the real clock.
-    if (window)
+    if (arguments.window)
         options.clock = HostClock::System;
     if (auto problem = chooseDeviceRoot(options.root)) {
         std::cerr << "springboard: " << *problem << "\n";
@@ -84,11 +73,12 @@ int main(int argc, char** argv) {
     }
 
     SpringBoardHost host(options);
-    installNowPlayingSource(source.value_or(NowPlayingSourceKind::Demo), host);
+    installNowPlayingSource(*source, host);
     Scenario scenario;
     host.registerCommands(scenario);
-    if (window)
-        return runSpringBoardWindow(host, scenario, scenarioPath, std::move(activatorKeys));
-    return runHostScenario(scenario, scenarioPath, options.clock, "springboard",
+    if (arguments.window)
+        return runSpringBoardWindow(host, scenario, arguments.scenarioPath,
+                                    std::move(arguments.activatorKeys));
+    return runHostScenario(scenario, arguments.scenarioPath, options.clock, "springboard",
                            [&] { host.boot(); });
 }

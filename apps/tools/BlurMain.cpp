@@ -1,5 +1,6 @@
 // rotix-blur: a frosted-glass copy of a picture, written as PNG.
 
+#include "apps/common/CommandLine.h"
 #include "apps/tools/ImageFile.h"
 #include "apps/tools/ToolArguments.h"
 #include "imaging/ImageEffects.h"
@@ -20,20 +21,7 @@ constexpr std::string_view kProgram = "rotix-blur";
 constexpr const char* kUsage =
     "usage: rotix-blur IN OUT [--radius R] [--tint \"#RRGGBBAA\"] [--saturation S]\n"
     "                  [--mask FILE] [--scale S]\n"
-    "                  [--light|--extra-light|--dark|--tint-effect \"#RRGGBB\"]\n"
-    "\n"
-    "Reads IN (PNG or JPEG) and writes its frosted-glass copy to OUT as PNG.\n"
-    "  --radius R        blur radius in points (default 20; 0 or less: no blur)\n"
-    "  --tint C          colour laid over the result, #RRGGBB or #RRGGBBAA\n"
-    "  --saturation S    saturation factor (default 1: unchanged; 0: grey)\n"
-    "  --mask FILE       the blur shows where the mask is white (or, for a mask\n"
-    "                    with transparent parts, where it is opaque)\n"
-    "  --scale S         pixels per point of the picture and the result, 1 or more\n"
-    "                    (default 1)\n"
-    "  --light, --extra-light, --dark\n"
-    "                    the fixed effects, instead of radius, tint, saturation, mask\n"
-    "  --tint-effect C   a 10-point blur washed with the colour #RRGGBB at 0.6\n"
-    "Bad arguments and unreadable pictures exit with status 2.\n";
+    "                  [--light|--extra-light|--dark|--tint-effect \"#RRGGBB\"]\n";
 
 enum class Preset { None, Light, ExtraLight, Dark, TintEffect };
 
@@ -45,119 +33,112 @@ struct Options {
     std::string maskPath;
     double scale = 1;
     Preset preset = Preset::None;
-    std::string presetName;
     UIColorRef tintEffectColor;
-    // The first of --radius, --tint, --saturation and --mask given, which no
-    // preset takes.
-    std::string generalOption;
 };
 
 // Parses the command line; answers the exit status when the program should
-// stop here (after --help, or a mistake already reported).
+// stop here (after --help or --version, or a mistake already reported).
 std::optional<int> parse(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        auto value = [&]() -> std::optional<std::string_view> {
-            if (i + 1 >= argc)
-                return std::nullopt;
-            return std::string_view(argv[++i]);
-        };
-        auto missing = [&] {
-            return reportUsageError(kProgram, std::string(argument) + " needs a value");
-        };
-        auto bad = [&](std::string_view what, std::string_view text) {
-            return reportUsageError(kProgram, std::string(argument) + " needs " +
-                                                  std::string(what) + ", not " + quotedName(text));
-        };
-        auto choosePreset = [&](Preset preset) -> std::optional<int> {
-            if (options.preset != Preset::None)
-                return reportUsageError(kProgram, options.presetName + " and " +
-                                                      std::string(argument) +
-                                                      " cannot be combined");
-            options.preset = preset;
-            options.presetName = argument;
-            return std::nullopt;
-        };
-        auto general = [&] {
-            if (options.generalOption.empty())
-                options.generalOption = argument;
-        };
+    CommandLine commandLine(std::string(kProgram), kUsage,
+                            "Reads IN (PNG or JPEG) and writes its frosted-glass copy to OUT as "
+                            "PNG.");
+    CLI::App& app = commandLine.app();
+    app.footer("Bad arguments and unreadable pictures exit with status 2.");
+    app.add_option("IN OUT", options.paths, "The picture to read, then the PNG to write")
+        ->type_name("");
+    std::string radius, tint, saturation, scale, tintEffect;
+    CLI::Option* radiusOption =
+        app.add_option("--radius", radius, "Blur radius in points (default 20; 0 or less: no blur)")
+            ->type_name("R");
+    CLI::Option* tintOption =
+        app.add_option("--tint", tint, "Colour laid over the result, #RRGGBB or #RRGGBBAA")
+            ->type_name("C");
+    CLI::Option* saturationOption =
+        app.add_option("--saturation", saturation,
+                       "Saturation factor (default 1: unchanged; 0: grey)")
+            ->type_name("S");
+    CLI::Option* maskOption =
+        app.add_option("--mask", options.maskPath,
+                       "The blur shows where the mask is white (or, for a mask with "
+                       "transparent parts, where it is opaque)")
+            ->type_name("FILE");
+    CLI::Option* scaleOption =
+        app.add_option("--scale", scale,
+                       "Pixels per point of the picture and the result, 1 or more "
+                       "(default 1)")
+            ->type_name("S");
+    bool light = false, extraLight = false, dark = false;
+    const std::pair<CLI::Option*, Preset> presets[] = {
+        {app.add_flag("--light", light,
+                      "The light effect, instead of radius, tint, saturation, mask"),
+         Preset::Light},
+        {app.add_flag("--extra-light", extraLight, "The extra-light effect, instead of the same"),
+         Preset::ExtraLight},
+        {app.add_flag("--dark", dark, "The dark effect, instead of the same"), Preset::Dark},
+        {app.add_option("--tint-effect", tintEffect,
+                        "A 10-point blur washed with the colour #RRGGBB at 0.6, instead of the "
+                        "same")
+             ->type_name("C"),
+         Preset::TintEffect},
+    };
+    if (auto stop = commandLine.parse(argc, argv))
+        return stop;
 
-        if (argument == "--help" || argument == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        } else if (argument == "--radius") {
-            const auto text = value();
-            if (!text)
-                return missing();
-            const auto number = parseFiniteNumber(*text);
-            if (!number)
-                return bad("a number of points", *text);
-            options.radius = *number;
-            general();
-        } else if (argument == "--saturation") {
-            const auto text = value();
-            if (!text)
-                return missing();
-            const auto number = parseFiniteNumber(*text);
-            if (!number)
-                return bad("a number", *text);
-            options.saturation = *number;
-            general();
-        } else if (argument == "--scale") {
-            const auto text = value();
-            if (!text)
-                return missing();
-            // Below 1 a point of the picture is smaller than one of its pixels;
-            // far below, the drawing has no room left and comes out blank.
-            const auto number = parseFiniteNumber(*text);
-            if (!number || !(*number >= 1))
-                return bad("a number of at least 1", *text);
-            options.scale = *number;
-        } else if (argument == "--tint") {
-            const auto text = value();
-            if (!text)
-                return missing();
-            options.tint = parseHexColor(*text, HexAlpha::Allowed);
-            if (!options.tint)
-                return bad("a colour #RRGGBB or #RRGGBBAA", *text);
-            general();
-        } else if (argument == "--mask") {
-            const auto text = value();
-            if (!text)
-                return missing();
-            options.maskPath = *text;
-            general();
-        } else if (argument == "--light") {
-            if (auto stop = choosePreset(Preset::Light))
-                return stop;
-        } else if (argument == "--extra-light") {
-            if (auto stop = choosePreset(Preset::ExtraLight))
-                return stop;
-        } else if (argument == "--dark") {
-            if (auto stop = choosePreset(Preset::Dark))
-                return stop;
-        } else if (argument == "--tint-effect") {
-            if (auto stop = choosePreset(Preset::TintEffect))
-                return stop;
-            const auto text = value();
-            if (!text)
-                return missing();
-            options.tintEffectColor = parseHexColor(*text, HexAlpha::Forbidden);
-            if (!options.tintEffectColor)
-                return bad("a colour #RRGGBB", *text);
-        } else if (argument.size() > 1 && argument[0] == '-') {
-            return reportUsageError(kProgram, "unknown option " + quotedName(argument));
-        } else {
-            options.paths.emplace_back(argument);
-        }
+    auto bad = [&](const CLI::Option* option, std::string_view what, std::string_view text) {
+        return commandLine.refuse(option->get_name() + " needs " + std::string(what) + ", not " +
+                                  quotedName(text));
+    };
+    if (*radiusOption) {
+        const auto number = parseFiniteNumber(radius);
+        if (!number)
+            return bad(radiusOption, "a number of points", radius);
+        options.radius = *number;
+    }
+    if (*saturationOption) {
+        const auto number = parseFiniteNumber(saturation);
+        if (!number)
+            return bad(saturationOption, "a number", saturation);
+        options.saturation = *number;
+    }
+    if (*scaleOption) {
+        const auto number = parseFiniteNumber(scale);
+        // Below 1 a point of the picture is smaller than one of its pixels;
+        // far below, the drawing has no room left and comes out blank.
+        if (!number || !(*number >= 1))
+            return bad(scaleOption, "a number of at least 1", scale);
+        options.scale = *number;
+    }
+    if (*tintOption) {
+        options.tint = parseHexColor(tint, HexAlpha::Allowed);
+        if (!options.tint)
+            return bad(tintOption, "a colour #RRGGBB or #RRGGBBAA", tint);
+    }
+    const CLI::Option* chosen = nullptr;
+    for (const auto& [option, preset] : presets) {
+        if (!*option)
+            continue;
+        if (chosen)
+            return commandLine.refuse(chosen->get_name() + " and " + option->get_name() +
+                                      " cannot be combined");
+        chosen = option;
+        options.preset = preset;
+    }
+    if (options.preset == Preset::TintEffect) {
+        options.tintEffectColor = parseHexColor(tintEffect, HexAlpha::Forbidden);
+        if (!options.tintEffectColor)
+            return bad(chosen, "a colour #RRGGBB", tintEffect);
     }
     if (options.paths.size() != 2)
-        return reportUsageError(kProgram, "needs an input and an output file, got " +
-                                              std::to_string(options.paths.size()) + " names");
-    if (options.preset != Preset::None && !options.generalOption.empty())
-        return reportUsageError(kProgram, options.presetName + " cannot be combined with " +
-                                              options.generalOption);
+        return commandLine.refuse("needs an input and an output file, got " +
+                                  std::to_string(options.paths.size()) + " names");
+    if (chosen) {
+        for (const CLI::Option* general :
+             {radiusOption, tintOption, saturationOption, maskOption}) {
+            if (*general)
+                return commandLine.refuse(chosen->get_name() + " cannot be combined with " +
+                                          general->get_name());
+        }
+    }
     return std::nullopt;
 }
 

@@ -1,5 +1,6 @@
 // rotix-palette: the dominant colours of a picture, from the colour cube.
 
+#include "apps/common/CommandLine.h"
 #include "apps/tools/ImageFile.h"
 #include "apps/tools/ToolArguments.h"
 #include "imaging/CCColorCube.h"
@@ -23,20 +24,7 @@ constexpr unsigned long kAllFlags = 127;
 
 constexpr const char* kUsage =
     "usage: rotix-palette IMAGE [--flags N] [--count N] [--avoid \"#RRGGBB\"] [--bright|--dark]\n"
-    "                     [--maxima]\n"
-    "\n"
-    "Prints the dominant colours of IMAGE (PNG or JPEG), one a line: #RRGGBB and the\n"
-    "red, green and blue components (0 to 1, 17 significant digits).\n"
-    "  --flags N      sum of: 1 bright pixels only, 2 dark pixels only, 4 distinct,\n"
-    "                 8 brightest first, 16 darkest first, 32 avoid white, 64 avoid black\n"
-    "  --count N      at most N colours, made distinct enough to fill N\n"
-    "  --avoid C      leave out colours close to #RRGGBB\n"
-    "  --bright, --dark\n"
-    "                 colours of the bright (or dark) pixels in order of frequency,\n"
-    "                 instead of --flags\n"
-    "  --maxima       print the cube's maxima instead: hit count, cell index, red,\n"
-    "                 green, blue, brightness\n"
-    "Bad arguments and unreadable pictures exit with status 2.\n";
+    "                     [--maxima]\n";
 
 enum class Variant { Flags, Bright, Dark };
 
@@ -47,84 +35,81 @@ struct Options {
     std::optional<unsigned long> count;
     UIColorRef avoid;
     Variant variant = Variant::Flags;
-    std::string variantName;
     bool maxima = false;
 };
 
 std::optional<int> parse(int argc, char** argv, Options& options) {
-    bool havePath = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        auto value = [&]() -> std::optional<std::string_view> {
-            if (i + 1 >= argc)
-                return std::nullopt;
-            return std::string_view(argv[++i]);
-        };
-        auto missing = [&] {
-            return reportUsageError(kProgram, std::string(argument) + " needs a value");
-        };
-        auto bad = [&](std::string_view what, std::string_view text) {
-            return reportUsageError(kProgram, std::string(argument) + " needs " +
-                                                  std::string(what) + ", not " + quotedName(text));
-        };
-        auto chooseVariant = [&](Variant variant) -> std::optional<int> {
-            if (options.variant != Variant::Flags)
-                return reportUsageError(kProgram, options.variantName + " and " +
-                                                      std::string(argument) +
-                                                      " cannot be combined");
-            options.variant = variant;
-            options.variantName = argument;
-            return std::nullopt;
-        };
+    CommandLine commandLine(std::string(kProgram), kUsage,
+                            "Prints the dominant colours of IMAGE (PNG or JPEG), one a line: "
+                            "#RRGGBB and the red, green and blue components (0 to 1, 17 "
+                            "significant digits).");
+    CLI::App& app = commandLine.app();
+    app.footer("Bad arguments and unreadable pictures exit with status 2.");
+    std::vector<std::string> paths;
+    app.add_option("IMAGE", paths, "The picture to read")->type_name("");
+    std::string flags, count, avoid;
+    CLI::Option* flagsOption =
+        app.add_option("--flags", flags,
+                       "Sum of: 1 bright pixels only, 2 dark pixels only, 4 distinct, 8 brightest "
+                       "first, 16 darkest first, 32 avoid white, 64 avoid black")
+            ->type_name("N");
+    CLI::Option* countOption =
+        app.add_option("--count", count, "At most N colours, made distinct enough to fill N")
+            ->type_name("N");
+    CLI::Option* avoidOption =
+        app.add_option("--avoid", avoid, "Leave out colours close to #RRGGBB")->type_name("C");
+    bool bright = false, dark = false;
+    const std::pair<CLI::Option*, Variant> variants[] = {
+        {app.add_flag("--bright", bright,
+                      "Colours of the bright pixels in order of frequency, instead of --flags"),
+         Variant::Bright},
+        {app.add_flag("--dark", dark, "Colours of the dark pixels, the same way"), Variant::Dark},
+    };
+    app.add_flag("--maxima", options.maxima,
+                 "Print the cube's maxima instead: hit count, cell index, red, green, blue, "
+                 "brightness");
+    if (auto stop = commandLine.parse(argc, argv))
+        return stop;
 
-        if (argument == "--help" || argument == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        } else if (argument == "--flags") {
-            const auto text = value();
-            if (!text)
-                return missing();
-            const auto number = parseUnsigned(*text);
-            if (!number || *number > kAllFlags)
-                return bad("a sum of flags from 0 to 127", *text);
-            options.flags = *number;
-            options.flagsGiven = true;
-        } else if (argument == "--count") {
-            const auto text = value();
-            if (!text)
-                return missing();
-            options.count = parseUnsigned(*text);
-            if (!options.count)
-                return bad("a whole number", *text);
-        } else if (argument == "--avoid") {
-            const auto text = value();
-            if (!text)
-                return missing();
-            options.avoid = parseHexColor(*text, HexAlpha::Forbidden);
-            if (!options.avoid)
-                return bad("a colour #RRGGBB", *text);
-        } else if (argument == "--bright") {
-            if (auto stop = chooseVariant(Variant::Bright))
-                return stop;
-        } else if (argument == "--dark") {
-            if (auto stop = chooseVariant(Variant::Dark))
-                return stop;
-        } else if (argument == "--maxima") {
-            options.maxima = true;
-        } else if (argument.size() > 1 && argument[0] == '-') {
-            return reportUsageError(kProgram, "unknown option " + quotedName(argument));
-        } else if (havePath) {
-            return reportUsageError(kProgram, "takes one picture, got " + quotedName(argument) +
-                                                  " after " + quotedName(options.path));
-        } else {
-            options.path = argument;
-            havePath = true;
-        }
+    auto bad = [&](const CLI::Option* option, std::string_view what, std::string_view text) {
+        return commandLine.refuse(option->get_name() + " needs " + std::string(what) + ", not " +
+                                  quotedName(text));
+    };
+    if (*flagsOption) {
+        const auto number = parseUnsigned(flags);
+        if (!number || *number > kAllFlags)
+            return bad(flagsOption, "a sum of flags from 0 to 127", flags);
+        options.flags = *number;
+        options.flagsGiven = true;
     }
-    if (!havePath)
-        return reportUsageError(kProgram, "needs a picture");
-    if (options.variant != Variant::Flags && options.flagsGiven)
-        return reportUsageError(kProgram, options.variantName + " cannot be combined with --flags");
+    if (*countOption) {
+        options.count = parseUnsigned(count);
+        if (!options.count)
+            return bad(countOption, "a whole number", count);
+    }
+    if (*avoidOption) {
+        options.avoid = parseHexColor(avoid, HexAlpha::Forbidden);
+        if (!options.avoid)
+            return bad(avoidOption, "a colour #RRGGBB", avoid);
+    }
+    const CLI::Option* chosen = nullptr;
+    for (const auto& [option, variant] : variants) {
+        if (!*option)
+            continue;
+        if (chosen)
+            return commandLine.refuse(chosen->get_name() + " and " + option->get_name() +
+                                      " cannot be combined");
+        chosen = option;
+        options.variant = variant;
+    }
+    if (paths.empty())
+        return commandLine.refuse("needs a picture");
+    if (paths.size() > 1)
+        return commandLine.refuse("takes one picture, got " + quotedName(paths[1]) + " after " +
+                                  quotedName(paths[0]));
+    options.path = paths[0];
+    if (chosen && options.flagsGiven)
+        return commandLine.refuse(chosen->get_name() + " cannot be combined with --flags");
     return std::nullopt;
 }
 

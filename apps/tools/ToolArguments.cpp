@@ -45,12 +45,6 @@ std::optional<UIColor> parseHexColor(std::string_view text, HexAlpha alpha) {
     return UIColor::colorWithRed(components[0], components[1], components[2], components[3]);
 }
 
-int reportUsageError(std::string_view program, const std::string& message) {
-    std::fprintf(stderr, "%.*s: %s (try --help)\n", static_cast<int>(program.size()),
-                 program.data(), message.c_str());
-    return 2;
-}
-
 int reportInputError(std::string_view program, const std::string& message) {
     std::fprintf(stderr, "%.*s: %s\n", static_cast<int>(program.size()), program.data(),
                  message.c_str());

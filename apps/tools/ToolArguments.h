@@ -21,10 +21,7 @@ enum class HexAlpha { Forbidden, Allowed };
 // components on the 1/255 grid, opaque unless the alpha digits say otherwise.
 std::optional<UIColor> parseHexColor(std::string_view text, HexAlpha alpha);
 
-// Writes "program: message" and a pointer to the usage as one line on
-// standard error; answers 2, the status for bad arguments and unreadable
-// input.
-int reportUsageError(std::string_view program, const std::string& message);
-// The same for input that cannot be used (a picture that does not read), with
-// no pointer to the usage; also answers 2.
+// Writes "program: message" as one line on standard error, for input that
+// cannot be used (a picture that does not read); answers 2, the status for
+// bad arguments and unreadable input alike.
 int reportInputError(std::string_view program, const std::string& message);

@@ -28,6 +28,18 @@ TEST(LiveSession, TimeRunsOnItsOwnAndLinesRunAsTheyArrive) {
     EXPECT_EQ(host.finish(), 0) << host.standardError();
 }
 
+// A live session starts at once, before any line could choose the device.
+TEST(LiveSession, TheDeviceOptionChoosesTheDevice) {
+    LiveHost host(ROTIX_SPRINGBOARD_PATH);
+    ASSERT_TRUE(host.start({"--device", "600x900@2", "pad"}));
+    auto dump = host.dump();
+    ASSERT_TRUE(dump) << host.standardError();
+    EXPECT_EQ((*dump)["device"]["screen"].serialize(0), "[0,0,600,900]\n");
+    EXPECT_EQ((*dump)["device"]["scale"].asNumber(), 2);
+    EXPECT_EQ((*dump)["device"]["idiom"].asNumber(), 1);
+    EXPECT_EQ(host.finish(), 0) << host.standardError();
+}
+
 TEST(LiveSession, ABadLineIsReportedAndTheSessionGoesOn) {
     LiveHost host(ROTIX_SPRINGBOARD_PATH);
     ASSERT_TRUE(host.start());

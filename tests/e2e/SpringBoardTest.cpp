@@ -231,6 +231,16 @@ TEST_F(SpringBoard, WithoutTheExtensionThePageShowsTheSystemControls) {
     EXPECT_TRUE(dump["player"].isNull());
 }
 
+TEST_F(SpringBoard, TheDateShowsAOneDigitDayWithoutPadding) {
+    // Without the player, whose ticks would make three days of clock slow.
+    std::filesystem::remove(host.root() /
+                            "Library/MobileSubstrate/DynamicLibraries/RotixiOS10.plist");
+    // The manual clock starts on Friday 28 November, 05:20.
+    Json dump = runAndDump("wait 86400\nwait 86400\nwait 86400\n");
+    EXPECT_EQ(dump["lockScreen"]["date"].asString(), "Monday, 1 December");
+    EXPECT_EQ(dump["lockScreen"]["clock"].asString(), "05:20");
+}
+
 TEST_F(SpringBoard, AMissingClassIsLoggedOncePerReplacementAndTheRestStillWork) {
     Json dump = runAndDump(kSetup + "post rotixToggle isHidden bool true\n",
                            {"--omit-class", "SBDashBoardMediaControlsViewController"});

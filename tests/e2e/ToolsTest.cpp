@@ -529,4 +529,62 @@ TEST_F(ToolsTest, HelpPrintsTheUsage) {
     }
 }
 
+// Every program answers --help with each of its options and what it does,
+// and --version with the one version of the build.
+TEST_F(ToolsTest, EveryProgramListsItsOptionsAndItsVersion) {
+    const std::vector<std::string> hostOptions = {"--scenario", "--clock",  "--root",
+                                                  "--device",   "--window", "--activator-key"};
+    struct Program {
+        std::string path;
+        std::string name;
+        std::vector<std::string> options;
+    };
+    std::vector<Program> programs = {
+        {ROTIX_SPRINGBOARD_PATH, "springboard", hostOptions},
+        {ROTIX_ACTIVATOR_PATH, "activator", {"send", "list"}},
+        {ROTIX_BLUR_PATH,
+         "rotix-blur",
+         {"--radius", "--tint", "--saturation", "--mask", "--scale", "--light", "--extra-light",
+          "--dark", "--tint-effect"}},
+        {ROTIX_PALETTE_PATH,
+         "rotix-palette",
+         {"--flags", "--count", "--avoid", "--bright", "--dark", "--maxima"}},
+    };
+    programs[0].options.insert(programs[0].options.end(), {"--omit-class", "--source"});
+#ifdef ROTIX_SETTINGS_PATH
+    programs.push_back({ROTIX_SETTINGS_PATH, "settings", hostOptions});
+#endif
+    for (auto& program : programs) {
+        SCOPED_TRACE(program.name);
+        const ToolRun help = run(program.path, {"--help"});
+        EXPECT_EQ(help.status, 0) << help.err;
+        EXPECT_EQ(help.out.rfind("usage: " + program.name, 0), 0u) << help.out;
+        program.options.insert(program.options.end(), {"--help", "--version"});
+        const std::vector<std::string> lines = linesOf(help.out);
+        for (const std::string& option : program.options) {
+            // The option's row, with its meaning beside it or on the next row.
+            auto row = std::find_if(lines.begin(), lines.end(), [&](const std::string& line) {
+                if (line.rfind("  ", 0) != 0)
+                    return false;
+                std::string entry = line.substr(line.find_first_not_of(' '));
+                if (entry.rfind("-h,", 0) == 0)
+                    entry.erase(0, 3);
+                return entry.rfind(option, 0) == 0 &&
+                       (entry.size() == option.size() || entry[option.size()] == ' ');
+            });
+            ASSERT_NE(row, lines.end()) << option << " is not listed:\n" << help.out;
+            const bool meaningBelow =
+                row + 1 != lines.end() && (row + 1)->rfind(std::string(20, ' '), 0) == 0;
+            const std::string meaning =
+                meaningBelow ? *(row + 1) : (row->size() > 30 ? row->substr(30) : "");
+            EXPECT_GE(std::count(meaning.begin(), meaning.end(), ' '), 3)
+                << option << " has no meaning:\n"
+                << help.out;
+        }
+        const ToolRun version = run(program.path, {"--version"});
+        EXPECT_EQ(version.status, 0) << version.err;
+        EXPECT_EQ(version.out, program.name + " (Rotix) " + ROTIX_VERSION + "\n");
+    }
+}
+
 } // namespace

@@ -349,6 +349,20 @@ protected:
         return false;
     }
 
+    // Waits for the window's title, as the display has it, to read as given.
+    bool waitForWindowName(const Geometry& geometry, const std::string& expected) {
+        std::optional<std::string> name;
+        const auto deadline = Clock::now() + 10s;
+        while (Clock::now() < deadline) {
+            name = runTool({"xdotool", "getwindowname", geometry.window}, display());
+            if (name == expected + "\n")
+                return true;
+            std::this_thread::sleep_for(50ms);
+        }
+        ADD_FAILURE() << "the window is called " << name.value_or("(unreadable)");
+        return false;
+    }
+
     const std::string& display() const { return m_display.name(); }
 
     VirtualDisplay m_display;
@@ -365,8 +379,9 @@ TEST_F(Window, AClickOnTheDiscTogglesPlaybackAndTheScreenShowsThePlayer) {
     ASSERT_TRUE(playing) << host.standardError();
     auto geometry = findWindow();
     ASSERT_TRUE(geometry) << "no window named Rotix on " << display();
-    // The window keeps the screen's shape.
+    // The window keeps the screen's shape, and its title names the track.
     EXPECT_NEAR(double(geometry->width) / geometry->height, 414.0 / 736.0, 0.01);
+    EXPECT_TRUE(waitForWindowName(*geometry, "Paper Lanterns - The Quiet Harbour - Rotix"));
 
     auto [x, y] = windowPixel(*playing, kDiscX, kDiscY);
     ASSERT_TRUE(runTool({"xdotool", "mousemove", "--window", geometry->window, x, y, "click", "1"},
@@ -412,13 +427,24 @@ TEST_F(Window, AClickOnTheDiscTogglesPlaybackAndTheScreenShowsThePlayer) {
     }
     EXPECT_GT(white, 100) << "the clock's digits are missing";
 
+    // The title follows the track, and says what the window is when nothing
+    // plays.
+    ASSERT_TRUE(host.send("next"));
+    EXPECT_TRUE(waitForWindowName(*geometry,
+                                  "Northbound Through the Glass Orchard at the Edge of the Long "
+                                  "Summer Evening (Extended Night Drive Version) - Mira Solberg - "
+                                  "Rotix"));
+    ASSERT_TRUE(host.send("clear"));
+    EXPECT_TRUE(waitForWindowName(*geometry, "Rotix lock screen"));
+
     ASSERT_TRUE(pressEscape(*geometry, &host)) << host.standardError();
     EXPECT_EQ(host.finish(), 0) << host.standardError();
 }
 
 TEST_F(Window, AnIdleLockScreenDrawsNothingAndKeysSendActivatorEvents) {
     LiveHost host(ROTIX_SPRINGBOARD_PATH);
-    ASSERT_TRUE(startHost(host, {"--activator-key", "t=org.brenwick.rotix"}))
+    // Space plays and pauses unless the person binds it to an event.
+    ASSERT_TRUE(startHost(host, {"--activator-key", "space=org.brenwick.rotix"}))
         << host.standardError();
     // Paused after playing: the player stops its position ticks, and the
     // first track's title fits, so nothing on the screen moves.
@@ -447,13 +473,14 @@ TEST_F(Window, AnIdleLockScreenDrawsNothingAndKeysSendActivatorEvents) {
     }
     EXPECT_TRUE(settled) << "the window kept drawing a screen that did not change";
 
-    ASSERT_TRUE(pressKey(*geometry, "t"));
+    ASSERT_TRUE(pressKey(*geometry, "space"));
     auto shown = host.waitFor(
         [](const Json& dump) {
             return !dump["lockScreen"]["notificationList"]["scrollViewHidden"].asBool();
         },
         10s);
     EXPECT_TRUE(shown) << host.standardError();
+    EXPECT_EQ(shown ? (*shown)["nowPlaying"]["commandCount"].asNumber() : -1, 0);
     // The toggle changed the screen, so a frame follows it (with the next
     // animation frame, which may come after the dump that saw the change).
     ASSERT_TRUE(shown);
@@ -463,6 +490,37 @@ TEST_F(Window, AnIdleLockScreenDrawsNothingAndKeysSendActivatorEvents) {
         10s))
         << "no frame followed the toggle";
 
+    ASSERT_TRUE(pressEscape(*geometry, &host)) << host.standardError();
+    EXPECT_EQ(host.finish(), 0) << host.standardError();
+}
+
+// The keys a person reaches for send the commands the player's buttons send:
+// Space plays or pauses, Left and Right skip, and so do the keyboard's media
+// keys; n still shows the notification list.
+TEST_F(Window, KeysPlayPauseAndSkipAsThePlayersButtonsDo) {
+    LiveHost host(ROTIX_SPRINGBOARD_PATH);
+    ASSERT_TRUE(startHost(host)) << host.standardError();
+    auto geometry = findWindow();
+    ASSERT_TRUE(geometry);
+    ASSERT_TRUE(focus(*geometry));
+    ASSERT_TRUE(runTool({"xdotool", "key", "--clearmodifiers", "space", "Right", "Left",
+                         "XF86AudioPlay", "XF86AudioNext", "XF86AudioPrev", "XF86AudioStop", "n"},
+                        display()));
+    const std::vector<std::string> expected = {
+        "togglePlayPause", "nextTrack",     "previousTrack", "togglePlayPause",
+        "nextTrack",       "previousTrack", "stop"};
+    std::vector<std::string> sent;
+    auto done = host.waitFor(
+        [&](const Json& dump) {
+            sent.clear();
+            const Json& commands = dump["nowPlaying"]["commands"];
+            for (size_t i = 0; i < commands.size(); ++i)
+                sent.push_back(commands[i]["name"].asString());
+            return sent == expected &&
+                   !dump["lockScreen"]["notificationList"]["scrollViewHidden"].asBool();
+        },
+        10s);
+    EXPECT_TRUE(done) << ::testing::PrintToString(sent) << host.standardError();
     ASSERT_TRUE(pressEscape(*geometry, &host)) << host.standardError();
     EXPECT_EQ(host.finish(), 0) << host.standardError();
 }
@@ -984,7 +1042,9 @@ TEST(WindowOptions, ABadActivatorKeyIsAUsageError) {
         LiveHost host(ROTIX_SPRINGBOARD_PATH);
         ASSERT_TRUE(host.start({"--window", "--activator-key", bad}, {{"DISPLAY", ""}}));
         EXPECT_EQ(host.finish(), 2) << bad;
-        EXPECT_NE(host.standardError().find("usage:"), std::string::npos) << bad;
+        const std::string errors = host.standardError();
+        EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+        EXPECT_NE(errors.find("--activator-key needs KEY=LISTENER"), std::string::npos) << errors;
     }
 }
 

@@ -141,6 +141,25 @@ TEST_F(MprisNowPlayingSourceTest, WithNonePlayingTheOneThatPlayedLastIsShown) {
     EXPECT_TRUE(runUntil([&] { return shown() == "org.mpris.MediaPlayer2.alpha"; }));
 }
 
+// As desktop media panels do: the file's name stands for a missing title.
+TEST_F(MprisNowPlayingSourceTest, ATrackWithoutATitleIsNamedAfterItsFile) {
+    SpawnedProcess& alpha = startPlayer("alpha");
+    startSource();
+    ASSERT_TRUE(runUntil([&] { return shown().has_value(); }));
+    const std::pair<std::string, std::string> cases[] = {
+        {"file:///home/me/Music/Night%20Drive%20%E2%80%94%20Demo.v2.flac", "Night Drive — Demo.v2"},
+        {"https://radio.example/streams/late-show.mp3?session=4#start", "late-show"},
+        {"file:///home/me/Music/", ""},
+    };
+    int sequence = 0;
+    for (const auto& [url, title] : cases) {
+        SCOPED_TRACE(url);
+        tell(alpha, "meta untagged " + url, ++sequence);
+        EXPECT_TRUE(runUntil([&] { return infoTitle(m_source->nowPlayingInfo()) == title; }))
+            << infoTitle(m_source->nowPlayingInfo());
+    }
+}
+
 TEST_F(MprisNowPlayingSourceTest, CommandsGoToTheShownPlayerOnly) {
     SpawnedProcess& alpha = startPlayer("alpha");
     SpawnedProcess& beta = startPlayer("beta");

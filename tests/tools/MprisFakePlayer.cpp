@@ -67,6 +67,11 @@ VariantMap metadataOfKind(const std::string& kind, const std::string& argument) 
             sdbus::Variant(std::vector<std::string>(kHugeArrayLength, std::string("A")));
         map["mpris:trackid"] = sdbus::Variant(sdbus::ObjectPath("/org/fake/track/huge"));
         map["mpris:length"] = sdbus::Variant(std::int64_t(60'000'000));
+    } else if (kind == "untagged") {
+        // What VLC sends for a file without tags: where it is, but no title.
+        map["mpris:trackid"] = sdbus::Variant(sdbus::ObjectPath("/org/fake/track/untagged"));
+        map["xesam:url"] = sdbus::Variant(argument);
+        map["mpris:length"] = sdbus::Variant(std::int64_t(60'000'000));
     }
     return map;
 }

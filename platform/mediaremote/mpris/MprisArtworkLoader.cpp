@@ -1,6 +1,7 @@
 #include "platform/mediaremote/mpris/MprisArtworkLoader.h"
 
 #include "platform/graphics/CGImageIO.h"
+#include "platform/mediaremote/mpris/MprisURL.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -12,16 +13,6 @@ namespace {
 
 constexpr std::string_view kFileScheme = "file://";
 constexpr std::string_view kLocalHost = "localhost";
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size())
@@ -68,28 +59,7 @@ std::optional<std::string> MprisArtworkLoader::pathFromFileURL(std::string_view 
         return std::nullopt;
     if (host.size() > kLocalHost.size())
         return std::nullopt;
-    std::string_view encoded = rest.substr(slash);
-    std::string path;
-    path.reserve(encoded.size());
-    for (size_t i = 0; i < encoded.size(); ++i) {
-        if (encoded[i] != '%') {
-            path += encoded[i];
-            continue;
-        }
-        if (i + 2 >= encoded.size())
-            return std::nullopt;
-        int high = hexValue(encoded[i + 1]);
-        int low = hexValue(encoded[i + 2]);
-        if (high < 0 || low < 0)
-            return std::nullopt;
-        char decoded = static_cast<char>(high * 16 + low);
-        // A path cannot hold a NUL; one here would cut the name short.
-        if (decoded == '\0')
-            return std::nullopt;
-        path += decoded;
-        i += 2;
-    }
-    return path;
+    return MprisURL::percentDecoded(rest.substr(slash));
 }
 
 CFData MprisArtworkLoader::load(const std::string& path) {

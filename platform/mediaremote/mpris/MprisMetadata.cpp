@@ -1,6 +1,7 @@
 #include "platform/mediaremote/mpris/MprisMetadata.h"
 
 #include "platform/foundation/UTF8Text.h"
+#include "platform/mediaremote/mpris/MprisURL.h"
 
 #include <cmath>
 #include <limits>
@@ -134,6 +135,13 @@ std::optional<std::string> MprisMetadata::identity() const {
     if (url)
         return "url:" + *url;
     return std::nullopt;
+}
+
+std::optional<std::string> MprisMetadata::shownTitle() const {
+    if (title)
+        return title;
+    auto name = url ? MprisURL::trackNameFromURL(*url) : std::nullopt;
+    return name ? std::optional(cutForDisplay(*name)) : std::nullopt;
 }
 
 bool MprisMetadata::isSameTrack(const MprisMetadata& other) const {

@@ -52,6 +52,9 @@ struct MprisMetadata {
     // The track this describes: its id, else its URL; nothing when neither
     // was sent.
     std::optional<std::string> identity() const;
+    // The title to show: the player's, else the name of the file the URL
+    // ends in (an untagged file in VLC has no title); cut for display.
+    std::optional<std::string> shownTitle() const;
     bool isSameTrack(const MprisMetadata& other) const;
     bool canSetPosition() const;
     double lengthSeconds() const;

@@ -167,8 +167,8 @@ MRNowPlayingInfo MprisNowPlayingSource::nowPlayingInfo() const {
         return std::nullopt;
     const MprisMetadata& metadata = m_shown.metadata;
     CFDictionary info;
-    if (metadata.title)
-        info[kMRMediaRemoteNowPlayingInfoTitle] = *metadata.title;
+    if (auto title = metadata.shownTitle())
+        info[kMRMediaRemoteNowPlayingInfoTitle] = *title;
     if (metadata.artist)
         info[kMRMediaRemoteNowPlayingInfoArtist] = *metadata.artist;
     if (metadata.album)
