@@ -1,14 +1,17 @@
 #include "apps/saver/SaverArguments.h"
 
+#include "apps/common/CommandLine.h"
 #include "apps/common/QuotedName.h"
 
 #include <charconv>
+#include <vector>
 
 namespace {
 // X resource ids have 29 bits.
 constexpr unsigned long kLargestWindowId = 0x1FFFFFFF;
+constexpr const char* kProgramName = "rotix-saver";
 constexpr const char* kUsage =
-    " (usage: rotix-saver [-window-id ID | -root] [--root DIR] [--scenario FILE|-])";
+    "usage: rotix-saver [-window-id ID | -root] [--root DIR] [--scenario FILE|-]\n";
 } // namespace
 
 std::optional<unsigned long> parseWindowId(const std::string& text) {
@@ -28,53 +31,61 @@ std::optional<unsigned long> parseWindowId(const std::string& text) {
     return value;
 }
 
-std::variant<SaverArguments, std::string>
+std::variant<SaverArguments, int>
 SaverArguments::parse(int argc, const char* const* argv,
                       const std::function<const char*(const char*)>& environment) {
-    SaverArguments arguments;
-    std::optional<std::string> windowOption;
-    bool rootWindow = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string argument = argv[i];
-        auto value = [&]() -> std::optional<std::string> {
-            if (i + 1 >= argc)
-                return std::nullopt;
-            return std::string(argv[++i]);
-        };
-        if (argument == "-window-id" || argument == "--window-id") {
-            windowOption = value();
-            if (!windowOption)
-                return argument + " needs a window id" + kUsage;
-        } else if (argument == "-root") {
-            rootWindow = true;
-        } else if (argument == "--root") {
-            auto folder = value();
-            if (!folder)
-                return "--root needs a folder" + std::string(kUsage);
-            arguments.root = *folder;
-        } else if (argument == "--scenario") {
-            auto path = value();
-            if (!path)
-                return "--scenario needs a file, or - for standard input" + std::string(kUsage);
-            arguments.scenarioPath = *path;
-        } else {
-            return "unknown option " + quotedName(argument) + kUsage;
-        }
+    // The lockers' options have one dash, which the shared parser keeps for
+    // one-letter names; they are read as their two-dash spellings.
+    std::vector<std::string> words;
+    for (int i = 0; i < argc; ++i) {
+        std::string word = argv[i];
+        if (i > 0 && word == "-window-id")
+            word = "--window-id";
+        else if (i > 0 && word == "-root")
+            word = "--root-window";
+        words.push_back(std::move(word));
     }
+    std::vector<const char*> translated;
+    for (const std::string& word : words)
+        translated.push_back(word.c_str());
+
+    CommandLine commandLine(kProgramName, kUsage,
+                            "The lock screen, with the player following the desktop's music "
+                            "players, drawn into a screen locker's window.");
+    CLI::App& app = commandLine.app();
+    SaverArguments arguments;
+    std::string windowText;
+    bool rootWindow = false;
+    CLI::Option* windowOption =
+        app.add_option("--window-id", windowText,
+                       "The window to draw into, decimal or hexadecimal after 0x (also "
+                       "-window-id); without it, XSCREENSAVER_WINDOW names it")
+            ->type_name("ID");
+    app.add_flag("--root-window", rootWindow,
+                 "Draw into the whole screen when no window is named (also -root)");
+    app.add_option("--root", arguments.root, "The device root, in place of the person's own")
+        ->type_name("DIR");
+    app.add_option("--scenario", arguments.scenarioPath,
+                   "Scenario lines to run as they come (- for standard input)")
+        ->type_name("FILE|-");
+    if (auto stop = commandLine.parse(argc, translated.data()))
+        return *stop;
+
     // A window named outright comes first, then the locker's; the whole
     // screen only when asked for and nothing else is named.
     const char* lockerWindow = environment("XSCREENSAVER_WINDOW");
-    if (windowOption) {
-        arguments.window = parseWindowId(*windowOption);
+    if (*windowOption) {
+        arguments.window = parseWindowId(windowText);
         if (!arguments.window)
-            return "bad window id " + quotedName(*windowOption);
+            return commandLine.refuse("bad window id " + quotedName(windowText));
     } else if (lockerWindow && *lockerWindow) {
         arguments.window = parseWindowId(lockerWindow);
         if (!arguments.window)
-            return "bad window id in XSCREENSAVER_WINDOW: " + quotedName(lockerWindow);
+            return commandLine.refuse("bad window id in XSCREENSAVER_WINDOW: " +
+                                      quotedName(lockerWindow));
     } else if (!rootWindow) {
-        return "no window to draw into: XSCREENSAVER_WINDOW is not set "
-               "(give -window-id ID, or -root for the whole screen)";
+        return commandLine.refuse("no window to draw into: XSCREENSAVER_WINDOW is not set "
+                                  "(give -window-id ID, or -root for the whole screen)");
     }
     return arguments;
 }

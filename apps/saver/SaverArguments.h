@@ -15,8 +15,9 @@ struct SaverArguments {
     std::string root;
     std::string scenarioPath;
 
-    // The arguments, or a message for one line on standard error.
-    static std::variant<SaverArguments, std::string>
+    // The arguments, or the status to exit with: 0 after --help or
+    // --version, 2 after a mistake, reported in one line.
+    static std::variant<SaverArguments, int>
     parse(int argc, const char* const* argv,
           const std::function<const char*(const char*)>& environment);
 };

@@ -39,8 +39,8 @@ int main(int argc, char** argv) {
     reserveStandardDescriptors();
     auto parsed =
         SaverArguments::parse(argc, argv, [](const char* name) { return std::getenv(name); });
-    if (auto* problem = std::get_if<std::string>(&parsed))
-        return fail(*problem);
+    if (auto* status = std::get_if<int>(&parsed))
+        return *status;
     auto arguments = std::get<SaverArguments>(parsed);
     if (auto problem = chooseDeviceRoot(arguments.root))
         return fail(*problem);

@@ -554,6 +554,11 @@ TEST_F(ToolsTest, EveryProgramListsItsOptionsAndItsVersion) {
 #ifdef ROTIX_SETTINGS_PATH
     programs.push_back({ROTIX_SETTINGS_PATH, "settings", hostOptions});
 #endif
+#ifdef ROTIX_SAVER_PATH
+    programs.push_back({ROTIX_SAVER_PATH,
+                        "rotix-saver",
+                        {"--window-id", "--root-window", "--root", "--scenario"}});
+#endif
     for (auto& program : programs) {
         SCOPED_TRACE(program.name);
         const ToolRun help = run(program.path, {"--help"});
