@@ -48,7 +48,7 @@ CGRect coveringFrame(CGRect page, CGSize portrait) {
 }
 } // namespace
 
-LockScreen::LockScreen(CGRect screen) {
+LockScreen::LockScreen(CGRect screen, TimeZone timeZone) : m_timeZone(timeZone) {
     m_window = UIWindow::create(screen);
     m_window->setBackgroundColor(UIColor::blackColor());
     m_wallpaper = UIView::create(screen);
@@ -95,6 +95,24 @@ LockScreen::LockScreen(CGRect screen) {
         backlight->start();
     }
     updateClock();
+    scheduleClockUpdate();
+}
+
+LockScreen::~LockScreen() {
+    if (m_clockTimer)
+        m_clockTimer->invalidate();
+}
+
+void LockScreen::scheduleClockUpdate() {
+    // One timer at the next turn of the minute rather than a repeating one,
+    // so the clock keeps to the minute however long the run loop stalls.
+    const double now = NSRunLoop::mainRunLoop().now() + kReferenceDateSinceUnixEpoch;
+    const double untilNextMinute = 60 - std::fmod(now, 60.0);
+    m_clockTimer = NSTimer::scheduledTimerWithTimeInterval(untilNextMinute, Repeats::No,
+                                                           [this](const std::shared_ptr<NSTimer>&) {
+                                                               updateClock();
+                                                               scheduleClockUpdate();
+                                                           });
 }
 
 void LockScreen::buildPages(CGRect screen) {
@@ -199,7 +217,10 @@ void LockScreen::updateClock() {
     auto seconds = static_cast<std::time_t>(
         std::floor(NSRunLoop::mainRunLoop().now() + kReferenceDateSinceUnixEpoch));
     std::tm parts{};
-    gmtime_r(&seconds, &parts);
+    if (m_timeZone == TimeZone::Local)
+        localtime_r(&seconds, &parts);
+    else
+        gmtime_r(&seconds, &parts);
     char time[16];
     char weekday[32];
     char month[32];

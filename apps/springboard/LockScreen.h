@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/foundation/NSTimer.h"
 #include "platform/graphics/CGGeometry.h"
 #include "platform/objc/NSObject.h"
 #include "platform/render/Json.h"
@@ -19,7 +20,15 @@ class UIViewController;
 // system version without one of them builds what it can.
 class LockScreen {
 public:
-    explicit LockScreen(CGRect screenBounds);
+    // Which clock the lock screen reads its time in: the scenario's manual
+    // clock is in UTC, so that every run shows the same; a person's session
+    // shows the local time.
+    enum class TimeZone { Universal, Local };
+
+    LockScreen(CGRect screenBounds, TimeZone timeZone);
+    ~LockScreen();
+    LockScreen(const LockScreen&) = delete;
+    LockScreen& operator=(const LockScreen&) = delete;
 
     const std::shared_ptr<UIWindow>& window() const { return m_window; }
     const id& applicationObject() const { return m_application; }
@@ -33,7 +42,8 @@ public:
     // Lays the lock screen out again in the screen's new bounds, after the
     // screen turned; `portrait` is the screen's size held upright.
     void layOut(CGRect screenBounds, CGSize portrait);
-    // The lock screen's own clock and date, from the run loop's clock.
+    // The lock screen's own clock and date, from the run loop's clock; they
+    // are brought up to date again at every turn of the minute.
     void updateClock();
     // A finger on the screen wakes the backlight.
     void noteUserTouch();
@@ -42,6 +52,7 @@ public:
 
 private:
     void buildPages(CGRect screen);
+    void scheduleClockUpdate();
     std::shared_ptr<UIView> makeMediaControlsPage();
 
     std::shared_ptr<UIWindow> m_window;
@@ -52,6 +63,8 @@ private:
     std::shared_ptr<UILabel> m_today;
     std::shared_ptr<UILabel> m_time;
     std::shared_ptr<UILabel> m_date;
+    TimeZone m_timeZone;
+    std::shared_ptr<NSTimer> m_clockTimer;
     std::shared_ptr<UIView> m_dimming;
     id m_application;
     id m_notificationList;

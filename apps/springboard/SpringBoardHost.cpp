@@ -106,7 +106,10 @@ void SpringBoardHost::boot() {
     auto loaded = MobileSubstrate::loadExtensionsForBundleIdentifier(kSpringBoardBundleIdentifier);
     for (const auto& extension : loaded.loaded)
         m_loadedExtensions.push_back(extension.name);
-    m_lockScreen = std::make_unique<LockScreen>(UIScreen::mainScreen()->bounds());
+    m_lockScreen = std::make_unique<LockScreen>(UIScreen::mainScreen()->bounds(),
+                                                m_options.clock == HostClock::Manual
+                                                    ? LockScreen::TimeZone::Universal
+                                                    : LockScreen::TimeZone::Local);
     connectSessionBus();
     NSRunLoop::mainRunLoop().runUntilIdle();
     // The motion hardware's first reading arrives once something listens, as
@@ -277,7 +280,6 @@ void SpringBoardHost::registerCommands(Scenario& scenario) {
                                  return "bad duration " + quotedName(line.arguments[0]);
                              requireBoot();
                              loop.runFor(*seconds);
-                             m_lockScreen->updateClock();
                              return std::nullopt;
                          }});
 

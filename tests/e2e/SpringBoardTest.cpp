@@ -235,10 +235,12 @@ TEST_F(SpringBoard, TheDateShowsAOneDigitDayWithoutPadding) {
     // Without the player, whose ticks would make three days of clock slow.
     std::filesystem::remove(host.root() /
                             "Library/MobileSubstrate/DynamicLibraries/RotixiOS10.plist");
-    // The manual clock starts on Friday 28 November, 05:20.
-    Json dump = runAndDump("wait 86400\nwait 86400\nwait 86400\n");
+    // The manual clock starts on Friday 28 November, 05:20. The clock keeps
+    // time by itself, not only when a scenario waits: a finger held for a
+    // minute moves it on too.
+    Json dump = runAndDump("wait 86400\nwait 86400\nwait 86400\nhold 200 700 60\n");
     EXPECT_EQ(dump["lockScreen"]["date"].asString(), "Monday, 1 December");
-    EXPECT_EQ(dump["lockScreen"]["clock"].asString(), "05:20");
+    EXPECT_EQ(dump["lockScreen"]["clock"].asString(), "05:21");
 }
 
 TEST_F(SpringBoard, AMissingClassIsLoggedOncePerReplacementAndTheRestStillWork) {
