@@ -26,6 +26,23 @@ public:
     // answers 2.
     int refuse(const std::string& message) const;
 
+    // Of options that exclude each other, each paired with what it chooses:
+    // sets the one given and its choice, or reports two given and answers 2.
+    template <typename Choice, std::size_t N>
+    std::optional<int> chooseOne(const std::pair<CLI::Option*, Choice> (&options)[N],
+                                 const CLI::Option*& chosen, Choice& choice) const {
+        for (const auto& [option, value] : options) {
+            if (!*option)
+                continue;
+            if (chosen)
+                return refuse(chosen->get_name() + " and " + option->get_name() +
+                              " cannot be combined");
+            chosen = option;
+            choice = value;
+        }
+        return std::nullopt;
+    }
+
     const std::string& program() const { return m_program; }
 
 private:

@@ -114,15 +114,8 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
             return bad(tintOption, "a colour #RRGGBB or #RRGGBBAA", tint);
     }
     const CLI::Option* chosen = nullptr;
-    for (const auto& [option, preset] : presets) {
-        if (!*option)
-            continue;
-        if (chosen)
-            return commandLine.refuse(chosen->get_name() + " and " + option->get_name() +
-                                      " cannot be combined");
-        chosen = option;
-        options.preset = preset;
-    }
+    if (auto stop = commandLine.chooseOne(presets, chosen, options.preset))
+        return stop;
     if (options.preset == Preset::TintEffect) {
         options.tintEffectColor = parseHexColor(tintEffect, HexAlpha::Forbidden);
         if (!options.tintEffectColor)

@@ -93,15 +93,8 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
             return bad(avoidOption, "a colour #RRGGBB", avoid);
     }
     const CLI::Option* chosen = nullptr;
-    for (const auto& [option, variant] : variants) {
-        if (!*option)
-            continue;
-        if (chosen)
-            return commandLine.refuse(chosen->get_name() + " and " + option->get_name() +
-                                      " cannot be combined");
-        chosen = option;
-        options.variant = variant;
-    }
+    if (auto stop = commandLine.chooseOne(variants, chosen, options.variant))
+        return stop;
     if (paths.empty())
         return commandLine.refuse("needs a picture");
     if (paths.size() > 1)
