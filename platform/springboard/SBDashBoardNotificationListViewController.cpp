@@ -5,9 +5,6 @@
 #include "platform/uikit/UIScrollView.h"
 
 namespace {
-const char* const kTransitionSelector =
-    "performCustomTransitionToVisible:withAnimationSettings:completion:";
-
 struct SampleNotification {
     const char* application;
     const char* title;

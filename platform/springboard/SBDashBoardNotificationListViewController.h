@@ -15,6 +15,10 @@ class SBDashBoardNotificationListViewController : public UIViewController {
 public:
     using Completion = std::function<void()>;
 
+    // The transition's selector, under which the tweak replaces it.
+    static constexpr const char* kTransitionSelector =
+        "performCustomTransitionToVisible:withAnimationSettings:completion:";
+
     static Class registerClass();
     static std::shared_ptr<SBDashBoardNotificationListViewController> alloc();
 
