@@ -3,6 +3,7 @@
 // colour must be opaque with components on the 1/255 grid, and plain ASCII
 // text must scan as a straightforward reading of the scanner's rules does.
 
+#include "platform/foundation/HexDigit.h"
 #include "player/HexColorScanner.h"
 #include "player/Rotix.h"
 
@@ -34,16 +35,6 @@ bool isAscii(std::string_view text) {
     return true;
 }
 
-int digitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // The rules read literally, for text of one byte per character.
 std::optional<std::uint32_t> referenceScan(std::string_view text) {
     if (text.empty())
@@ -61,7 +52,7 @@ std::optional<std::uint32_t> referenceScan(std::string_view text) {
     // Leading zeros never overflow; past eight significant digits it does.
     std::string significant;
     for (char c : text) {
-        if (digitValue(c) < 0)
+        if (hexDigitValue(c) < 0)
             break;
         found = true;
         if (!significant.empty() || c != '0')
@@ -73,7 +64,7 @@ std::optional<std::uint32_t> referenceScan(std::string_view text) {
         return 0xFFFFFFFFu;
     std::uint32_t value = 0;
     for (char c : significant)
-        value = value * 16 + static_cast<std::uint32_t>(digitValue(c));
+        value = value * 16 + static_cast<std::uint32_t>(hexDigitValue(c));
     return value;
 }
 

@@ -4,6 +4,7 @@
 #include "platform/corefoundation/CFNotificationCenter.h"
 #include "platform/foundation/NSString.h"
 #include "platform/objc/Runtime.h"
+#include "platform/springboard/SBDashBoardNotificationListViewController.h"
 #include "platform/substrate/Substrate.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIView.h"
@@ -22,7 +23,7 @@ namespace {
 using Completion = std::function<void()>;
 
 const char* const kTransitionSelector =
-    "performCustomTransitionToVisible:withAnimationSettings:completion:";
+    SBDashBoardNotificationListViewController::kTransitionSelector;
 
 // The file-local state, made on first use: the initialiser runs while the
 // library loads, before the library's other globals are constructed.

@@ -1,52 +1,11 @@
 #include "player/HexColorScanner.h"
 
+#include "platform/foundation/HexDigit.h"
+#include "platform/foundation/UTF8Text.h"
+
 #include <cstddef>
 
 namespace {
-
-struct CodePoint {
-    char32_t value;
-    std::size_t length;
-    bool valid;
-};
-
-// Decodes the UTF-8 sequence at the offset; anything malformed (a stray
-// continuation byte, a truncated or overlong sequence, a surrogate) is one
-// invalid byte.
-CodePoint decode(std::string_view text, std::size_t offset) {
-    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[offset + i]); };
-    unsigned char lead = byte(0);
-    if (lead < 0x80)
-        return {lead, 1, true};
-    std::size_t length = 0;
-    char32_t value = 0;
-    char32_t minimum = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        length = 2;
-        value = lead & 0x1F;
-        minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3;
-        value = lead & 0x0F;
-        minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4;
-        value = lead & 0x07;
-        minimum = 0x10000;
-    } else {
-        return {lead, 1, false};
-    }
-    if (text.size() - offset < length)
-        return {lead, 1, false};
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80)
-            return {lead, 1, false};
-        value = (value << 6) | (byte(i) & 0x3F);
-    }
-    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-        return {lead, 1, false};
-    return {value, length, true};
-}
 
 // The platform's white space and newline set: the separators and the
 // control characters from tab to carriage return and the next-line mark.
@@ -56,32 +15,23 @@ bool isWhitespaceOrNewline(char32_t c) {
            c == 0x205F || c == 0x3000;
 }
 
-int hexDigitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 } // namespace
 
 std::optional<std::uint32_t> scanHexIntAfterFirstCharacter(std::string_view text) {
     if (text.empty())
         return std::nullopt;
-    CodePoint first = decode(text, 0);
+    // A byte that starts no well-formed character is a character of its own.
+    auto first = UTF8CharacterAt(text, 0);
     // Half of a surrogate pair is neither white space nor a digit.
-    if (first.valid && first.value > 0xFFFF)
+    if (first && first->value > 0xFFFF)
         return std::nullopt;
-    std::size_t position = first.length;
+    std::size_t position = first ? first->length : 1;
 
     while (position < text.size()) {
-        CodePoint next = decode(text, position);
-        if (!next.valid || !isWhitespaceOrNewline(next.value))
+        auto next = UTF8CharacterAt(text, position);
+        if (!next || !isWhitespaceOrNewline(next->value))
             break;
-        position += next.length;
+        position += next->length;
     }
 
     bool found = false;

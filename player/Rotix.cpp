@@ -25,9 +25,6 @@ constexpr unsigned long kFlexibleMargins =
     UIViewAutoresizingFlexibleLeftMargin | UIViewAutoresizingFlexibleRightMargin |
     UIViewAutoresizingFlexibleTopMargin | UIViewAutoresizingFlexibleBottomMargin;
 
-// Screens shorter than this take the small-phone layout.
-constexpr CGFloat kLargePhoneMinimumHeight = 570;
-
 constexpr double kDiscLongPressDuration = 1.0;
 constexpr CGFloat kArtistDefaultFontSize = 18;
 constexpr CGFloat kTitleDefaultFontSize = 25;
@@ -127,10 +124,7 @@ std::shared_ptr<UIView> Rotix::initWithFrame(CGRect) {
         if (SettingsStore::flag("landscape"))
             center->addObserver(me, "orientationChanged:", UIDeviceOrientationDidChangeNotification,
                                 nullptr);
-        if (m_screenHeight < kLargePhoneMinimumHeight)
-            iPhone5Frames();
-        else
-            iPhone6PlusFrames();
+        layOutPortraitPhone();
     }
 
     updateGestures();

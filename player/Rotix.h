@@ -178,6 +178,10 @@ private:
     void finishSeek();
     // Sets isTouching when the touch is on one of the player's interactive parts.
     void noteTouchOnInteractivePart(const UITouchSet& touches);
+    // The artwork's primary text colour, or nothing before any analysis.
+    UIColorRef analyzedTextPrimaryColor() const;
+    // The small or the large phone layout, by the screen's height.
+    void layOutPortraitPhone();
 
     std::shared_ptr<UILabel> m_artistLabel;
     std::shared_ptr<UILabel> m_clockLabel;

@@ -131,14 +131,14 @@ void layOutPhone(Rotix& view, const PhoneRows& rows) {
     view.customControlsY();
 }
 
-void layOutPortraitPhone(Rotix& view) {
-    if (view.screenHeight() < kLargePhoneMinimumHeight)
-        view.iPhone5Frames();
-    else
-        view.iPhone6PlusFrames();
-}
-
 } // namespace
+
+void Rotix::layOutPortraitPhone() {
+    if (m_screenHeight < kLargePhoneMinimumHeight)
+        iPhone5Frames();
+    else
+        iPhone6PlusFrames();
+}
 
 void Rotix::iPadFrames() {
     layOutTablet(*this, 0);
@@ -230,7 +230,7 @@ void Rotix::orientationChanged(id) {
         setLandscapeFrames();
         break;
     case Orientation::Portrait:
-        layOutPortraitPhone(*this);
+        layOutPortraitPhone();
         break;
     case Orientation::Other:
         break;

@@ -106,20 +106,18 @@ void Rotix::nowPlayingInfoDidArrive(const std::optional<CFDictionary>& info) {
     setCenterArtworkImage(m_mage ? m_mage : m_noalbum);
     m_imageColors = SKUIImageColorAnalyzer::analyzeImage(m_mage ? m_mage : m_noalbum);
 
-    auto primary = [this]() -> UIColorRef {
-        return m_imageColors ? UIColorRef(m_imageColors->textPrimaryColor()) : std::nullopt;
-    };
     if (SettingsStore::flag("dynamicColors")) {
-        setLabelTextColor(UIColorOppositeColorOf(primary()));
-        setForwardButtonImage(colorImageWithColor(m_next, UIColorOppositeColorOf(primary())));
-        setBackButtonImage(colorImageWithColor(m_back, UIColorOppositeColorOf(primary())));
+        UIColorRef opposite = UIColorOppositeColorOf(analyzedTextPrimaryColor());
+        setLabelTextColor(opposite);
+        setForwardButtonImage(colorImageWithColor(m_next, opposite));
+        setBackButtonImage(colorImageWithColor(m_back, opposite));
         // Always the pause glyph here; updateButtons picks play or pause again.
-        setPlayPauseButtonImage(colorImageWithColor(m_ppause, UIColorOppositeColorOf(primary())));
+        setPlayPauseButtonImage(colorImageWithColor(m_ppause, opposite));
     }
 
     setSliderThumbColor(m_imageColors ? UIColorRef(m_imageColors->backgroundColor())
                                       : std::nullopt);
-    setSliderMinColor(primary());
+    setSliderMinColor(analyzedTextPrimaryColor());
     setSliderMaxColor(m_imageColors ? UIColorRef(m_imageColors->textSecondaryColor())
                                     : std::nullopt);
     m_mage = nullptr;
@@ -173,4 +171,8 @@ void Rotix::setArtist(const std::optional<std::string>& artist) {
 
 void Rotix::setTitle(const std::optional<std::string>& title) {
     m_titleLabel->setText(title.value_or("Untitled"));
+}
+
+UIColorRef Rotix::analyzedTextPrimaryColor() const {
+    return m_imageColors ? UIColorRef(m_imageColors->textPrimaryColor()) : std::nullopt;
 }

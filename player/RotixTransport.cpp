@@ -145,11 +145,9 @@ void Rotix::updateButtons() {
     if (SettingsStore::flag("dynamicColors")) {
         MRMediaRemoteGetNowPlayingApplicationIsPlaying(
             dispatch_get_main_queue(), [self](bool playing) {
-                UIColorRef primary = self->m_imageColors
-                                         ? UIColorRef(self->m_imageColors->textPrimaryColor())
-                                         : std::nullopt;
                 self->setPlayPauseButtonImage(self->colorImageWithColor(
-                    playing ? self->m_ppause : self->m_play, UIColorOppositeColorOf(primary)));
+                    playing ? self->m_ppause : self->m_play,
+                    UIColorOppositeColorOf(self->analyzedTextPrimaryColor())));
                 self->m_isSeeking = !playing;
             });
         return;

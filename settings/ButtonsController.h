@@ -1,28 +1,15 @@
 #pragma once
 
-#include "platform/preferences/PSListController.h"
-
-#include <memory>
-
-class NSBundle;
+#include "settings/RotixSettingsPane.h"
 
 // The buttons pane: the height of the transport buttons and the play/pause
 // glyph. It keeps the rows it loaded first.
-class ButtonsController : public PSListController {
+class ButtonsController : public RotixSettingsPane<ButtonsController> {
 public:
-    static std::shared_ptr<ButtonsController> create();
-    static Class registerClass();
-
-    std::vector<std::shared_ptr<PSSpecifier>> specifiers() override; // -specifiers
-    void loadView() override;                                        // -loadView
-
-    const std::shared_ptr<NSBundle>& bundle() const { return m_bundle; }
-
-    std::string_view className() const override { return "ButtonsController"; }
+    static constexpr const char* kClassName = "ButtonsController";
+    static constexpr const char* kPlistName = "Buttons";
+    static constexpr ReloadOnAppear kReloadOnAppear = ReloadOnAppear::No;
 
 protected:
-    ButtonsController();
-
-private:
-    std::shared_ptr<NSBundle> m_bundle;
+    ButtonsController() = default;
 };

@@ -1,29 +1,15 @@
 #pragma once
 
-#include "platform/preferences/PSListController.h"
-
-#include <memory>
-
-class NSBundle;
+#include "settings/RotixSettingsPane.h"
 
 // The clock pane: the clock label's colour, height and visibility. Its
 // rows are read afresh each time it comes into view.
-class ClockController : public PSListController {
+class ClockController : public RotixSettingsPane<ClockController> {
 public:
-    static std::shared_ptr<ClockController> create();
-    static Class registerClass();
-
-    std::vector<std::shared_ptr<PSSpecifier>> specifiers() override; // -specifiers
-    void loadView() override;                                        // -loadView
-    void viewWillAppear(bool animated) override;                     // -viewWillAppear:
-
-    const std::shared_ptr<NSBundle>& bundle() const { return m_bundle; }
-
-    std::string_view className() const override { return "ClockController"; }
+    static constexpr const char* kClassName = "ClockController";
+    static constexpr const char* kPlistName = "Clock";
+    static constexpr ReloadOnAppear kReloadOnAppear = ReloadOnAppear::Yes;
 
 protected:
-    ClockController();
-
-private:
-    std::shared_ptr<NSBundle> m_bundle;
+    ClockController() = default;
 };

@@ -13,61 +13,29 @@
 #include <cstring>
 #include <vector>
 
-RotixSettingsListController::RotixSettingsListController() {
-    registerClass();
-}
-
-std::shared_ptr<RotixSettingsListController> RotixSettingsListController::create() {
-    return makeObject<RotixSettingsListController>();
-}
-
-Class RotixSettingsListController::registerClass() {
-    static Class cls = [] {
-        PSListController::registerClass();
-        using Self = RotixSettingsListController;
-        Class registered = objc_registerClass("RotixSettingsListController", "PSListController");
-        class_addMethod(registered, "specifiers", &Self::specifiers);
-        class_addMethod(registered, "loadView", &Self::loadView);
-        class_addMethod(registered, "viewWillAppear:", &Self::viewWillAppear);
-        class_addMethod(registered, "confirmRespring", &Self::confirmRespring);
-        class_addMethod(registered,
-                        "alertView:clickedButtonAtIndex:", &Self::alertViewClickedButtonAtIndex);
-        class_addMethod(registered, "respring", &Self::respring);
-        class_addMethod(registered, "email", &Self::email);
-        class_addMethod(registered, "mailComposeController:didFinishWithResult:error:",
-                        &Self::mailComposeControllerDidFinishWithResult);
-        class_addMethod(registered, "follow", &Self::follow);
-        class_addMethod(registered, "openTwitter", &Self::openTwitter);
-        class_addMethod<id>(registered->metaclass(), "new",
-                            [](const id&, const SEL&) -> id { return Self::create(); });
-        return registered;
-    }();
-    return cls;
-}
-
-std::vector<std::shared_ptr<PSSpecifier>> RotixSettingsListController::specifiers() {
-    if (_specifiers.empty())
-        _specifiers = loadSpecifiersFromPlistName("RotixSettings", self());
-    return _specifiers;
+void RotixSettingsListController::addOwnMethods(const Class& cls) {
+    using Self = RotixSettingsListController;
+    class_addMethod(cls, "confirmRespring", &Self::confirmRespring);
+    class_addMethod(cls, "alertView:clickedButtonAtIndex:", &Self::alertViewClickedButtonAtIndex);
+    class_addMethod(cls, "respring", &Self::respring);
+    class_addMethod(cls, "email", &Self::email);
+    class_addMethod(cls, "mailComposeController:didFinishWithResult:error:",
+                    &Self::mailComposeControllerDidFinishWithResult);
+    class_addMethod(cls, "follow", &Self::follow);
+    class_addMethod(cls, "openTwitter", &Self::openTwitter);
 }
 
 void RotixSettingsListController::loadView() {
     PSListController::loadView();
     navigationItem()->setRightBarButtonItem(UIBarButtonItem::create(
         "Respring", UIBarButtonItemStyle::Plain, self(), "confirmRespring"));
-    m_bundle = NSBundle::bundleWithPath(kRotixSettingsBundlePath);
-}
-
-void RotixSettingsListController::viewWillAppear(bool animated) {
-    clearCache();
-    reload();
-    PSListController::viewWillAppear(animated);
+    openBundle();
 }
 
 void RotixSettingsListController::confirmRespring() {
-    auto alert = UIAlertView::create("Respring", RotixLocalizedString(m_bundle, "RESPRING"), self(),
-                                     RotixLocalizedString(m_bundle, "NO"),
-                                     {RotixLocalizedString(m_bundle, "YES")});
+    auto alert = UIAlertView::create("Respring", RotixLocalizedString(bundle(), "RESPRING"), self(),
+                                     RotixLocalizedString(bundle(), "NO"),
+                                     {RotixLocalizedString(bundle(), "YES")});
     alert->setTag(kRespringAlertTag);
     alert->show();
 }
@@ -117,7 +85,7 @@ void RotixSettingsListController::mailComposeControllerDidFinishWithResult(id, M
 }
 
 void RotixSettingsListController::follow() {
-    TwitterProfile::showFollowAlert(self(), m_bundle, kFollowAlertTag);
+    TwitterProfile::showFollowAlert(self(), bundle(), kFollowAlertTag);
 }
 
 void RotixSettingsListController::openTwitter() {

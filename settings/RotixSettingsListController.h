@@ -1,17 +1,13 @@
 #pragma once
 
 #include "platform/messageui/MFMailComposeViewController.h"
-#include "platform/preferences/PSListController.h"
-
-#include <memory>
-
-class NSBundle;
+#include "settings/RotixSettingsPane.h"
 
 // The bundle's root pane: links to the other panes, the "Respring" button
 // that restarts the device's interface so the player takes up new values,
 // the support mail and the offer to follow the maker. Its rows are read
 // afresh each time it comes into view.
-class RotixSettingsListController : public PSListController {
+class RotixSettingsListController : public RotixSettingsPane<RotixSettingsListController> {
 public:
     static constexpr long kFollowAlertTag = 1;
     static constexpr long kRespringAlertTag = 2;
@@ -23,12 +19,13 @@ public:
     static constexpr const char* kSupportAddress = "support@varlo.dev";
     static constexpr const char* kMailSubjectFormat = "Rotix (iOS 10) v1.0.3, %@";
 
-    static std::shared_ptr<RotixSettingsListController> create();
-    static Class registerClass();
+    static constexpr const char* kClassName = "RotixSettingsListController";
+    static constexpr const char* kPlistName = "RotixSettings";
+    static constexpr ReloadOnAppear kReloadOnAppear = ReloadOnAppear::Yes;
+    static void addOwnMethods(const Class& cls);
 
-    std::vector<std::shared_ptr<PSSpecifier>> specifiers() override; // -specifiers
-    void loadView() override;                                        // -loadView
-    void viewWillAppear(bool animated) override;                     // -viewWillAppear:
+    // The Respring button goes in before the bundle opens.
+    void loadView() override; // -loadView
 
     void confirmRespring(); // -confirmRespring
     // -alertView:clickedButtonAtIndex:
@@ -42,13 +39,6 @@ public:
     void follow();      // -follow
     void openTwitter(); // -openTwitter
 
-    const std::shared_ptr<NSBundle>& bundle() const { return m_bundle; }
-
-    std::string_view className() const override { return "RotixSettingsListController"; }
-
 protected:
-    RotixSettingsListController();
-
-private:
-    std::shared_ptr<NSBundle> m_bundle;
+    RotixSettingsListController() = default;
 };

@@ -1,14 +1,10 @@
 #pragma once
 
-#include "platform/preferences/PSListController.h"
-
-#include <memory>
-
-class NSBundle;
+#include "settings/RotixSettingsPane.h"
 
 // The credits pane: rows that offer to follow three credited people, each
 // through the follow alert, told apart by its tag.
-class thanksController : public PSListController {
+class thanksController : public RotixSettingsPane<thanksController> {
 public:
     static constexpr long kPellamAlertTag = 3;
     static constexpr long kCorvandAlertTag = 4;
@@ -17,11 +13,10 @@ public:
     static constexpr const char* kCorvandHandle = "corvand";
     static constexpr const char* kDastrelHandle = "dastrel";
 
-    static std::shared_ptr<thanksController> create();
-    static Class registerClass();
-
-    std::vector<std::shared_ptr<PSSpecifier>> specifiers() override; // -specifiers
-    void loadView() override;                                        // -loadView
+    static constexpr const char* kClassName = "thanksController";
+    static constexpr const char* kPlistName = "Thanks";
+    static constexpr ReloadOnAppear kReloadOnAppear = ReloadOnAppear::No;
+    static void addOwnMethods(const Class& cls);
 
     void pellam();  // -pellam
     void corvand(); // -corvand
@@ -32,13 +27,6 @@ public:
     void followCorvand(); // -followCorvand
     void followDastrel(); // -followDastrel
 
-    const std::shared_ptr<NSBundle>& bundle() const { return m_bundle; }
-
-    std::string_view className() const override { return "thanksController"; }
-
 protected:
-    thanksController();
-
-private:
-    std::shared_ptr<NSBundle> m_bundle;
+    thanksController() = default;
 };

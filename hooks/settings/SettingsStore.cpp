@@ -34,13 +34,6 @@ std::optional<std::int32_t> SettingsStore::intValue(const std::string& key) {
     return stored->intValue();
 }
 
-std::optional<std::string> SettingsStore::stringValue(const std::string& key) {
-    auto stored = value(key);
-    if (!stored || !stored->string())
-        return std::nullopt;
-    return *stored->string();
-}
-
 std::optional<float> SettingsStore::pairedFloat(const std::string& flagKey,
                                                 const std::string& valueKey) {
     if (!flag(flagKey))

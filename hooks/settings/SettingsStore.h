@@ -20,7 +20,6 @@ public:
 
     static std::optional<CFPropertyList> value(const std::string& key,
                                                const char* domain = kMainDomain);
-    static bool isPresent(const std::string& key) { return value(key).has_value(); }
 
     // On only for the boolean true.
     static bool flag(const std::string& key, const char* domain = kMainDomain);
@@ -33,7 +32,6 @@ public:
     static std::optional<float> floatValue(const std::string& key);
     // The stored number as a signed 32-bit integer.
     static std::optional<std::int32_t> intValue(const std::string& key);
-    static std::optional<std::string> stringValue(const std::string& key);
 
     // A value key of a pair, read only when its flag is on and the value is
     // present.

@@ -1,31 +1,13 @@
 #include "platform/foundation/StringsTable.h"
 
 #include "platform/corefoundation/PropertyListFile.h"
+#include "platform/foundation/HexDigit.h"
+#include "platform/foundation/UTF8Text.h"
 
 #include <cstring>
 #include <string_view>
 
 namespace {
-
-void appendUtf8(std::string& out, std::uint32_t code) {
-    if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-        code = 0xFFFD;
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
 
 // UTF-16 with its byte order mark, as tables are often saved; a lone
 // surrogate becomes the replacement character rather than failing the table.
@@ -45,7 +27,7 @@ std::string utf16ToUtf8(std::span<const std::uint8_t> bytes, bool bigEndian) {
                 ++i;
             }
         }
-        appendUtf8(out, code);
+        appendUTF8Character(out, code);
     }
     return out;
 }
@@ -53,16 +35,6 @@ std::string utf16ToUtf8(std::span<const std::uint8_t> bytes, bool bigEndian) {
 bool isTokenCharacter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
            c == '.' || c == '$' || c == ':' || c == '/' || c == '-';
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // A cursor over the text format. Every step moves forward, so any input ends.
@@ -196,7 +168,7 @@ private:
                     else
                         m_position = saved;
                 }
-                appendUtf8(out, *code);
+                appendUTF8Character(out, *code);
                 break;
             }
             default:
@@ -204,7 +176,7 @@ private:
                     int value = escaped - '0';
                     for (int digits = 1; digits < 3 && peek() >= '0' && peek() <= '7'; ++digits)
                         value = value * 8 + (m_text[m_position++] - '0');
-                    appendUtf8(out, static_cast<std::uint32_t>(value));
+                    appendUTF8Character(out, static_cast<std::uint32_t>(value));
                 } else {
                     // \" \\ \' and any other character stand for themselves.
                     out += escaped;
@@ -216,7 +188,7 @@ private:
     std::optional<std::uint32_t> readHexUnit(std::string& error) {
         std::uint32_t code = 0;
         for (int i = 0; i < 4; ++i) {
-            int digit = hexDigit(peek());
+            int digit = hexDigitValue(peek());
             if (digit < 0)
                 return fail(error, "expected four hexadecimal digits");
             code = code * 16 + static_cast<std::uint32_t>(digit);

@@ -27,3 +27,11 @@ std::optional<UTF8Character> UTF8CharacterAt(std::string_view text, std::size_t 
     return UTF8Character{static_cast<char32_t>(value),
                          static_cast<std::size_t>(g_utf8_next_char(start) - start)};
 }
+
+void appendUTF8Character(std::string& out, char32_t value) {
+    if (value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+        value = 0xFFFD;
+    gchar bytes[6];
+    gint length = g_unichar_to_utf8(static_cast<gunichar>(value), bytes);
+    out.append(bytes, static_cast<std::size_t>(length));
+}

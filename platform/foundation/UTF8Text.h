@@ -24,3 +24,7 @@ struct UTF8Character {
 // The well-formed character that starts at the offset, or nothing when the
 // byte there starts none (or is NUL).
 std::optional<UTF8Character> UTF8CharacterAt(std::string_view text, std::size_t offset);
+
+// Appends the character's UTF-8 bytes; a surrogate or a value past U+10FFFF
+// appends U+FFFD instead.
+void appendUTF8Character(std::string& out, char32_t value);

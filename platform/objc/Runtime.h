@@ -103,19 +103,51 @@ bool class_addMethod(const Class& cls, const SEL& selector,
 
 // Binds a member function of T as the method for a selector, so that the
 // runtime's callers reach the C++ method. A receiver of another type answers
-// nothing, as a message to an object without the method would.
-template <class T, class R, class... Args>
-IMP<R, Args...> imp_implementationWithMember(R (T::*member)(Args...)) {
-    return [member](const id& self, const SEL&, Args... args) -> R {
+// nothing, as a message to an object without the method would. The method
+// answers Result, which may be more general than the member's own result (an
+// id for a particular object); a const member's reference result is copied.
+template <class Result, class T, class... Args, class Member>
+IMP<Result, Args...> imp_implementationWithMemberAs(Member member) {
+    return [member](const id& self, const SEL&, Args... args) -> Result {
         if (auto object = std::dynamic_pointer_cast<T>(self))
             return ((*object).*member)(std::forward<Args>(args)...);
-        return R();
+        return Result();
     };
+}
+
+template <class T, class R, class... Args>
+IMP<R, Args...> imp_implementationWithMember(R (T::*member)(Args...)) {
+    return imp_implementationWithMemberAs<R, T, Args...>(member);
+}
+
+template <class T, class R, class... Args>
+IMP<std::remove_cvref_t<R>, Args...> imp_implementationWithMember(R (T::*member)(Args...) const) {
+    return imp_implementationWithMemberAs<std::remove_cvref_t<R>, T, Args...>(member);
 }
 
 template <class T, class R, class... Args>
 bool class_addMethod(const Class& cls, const SEL& selector, R (T::*member)(Args...)) {
     return class_addMethod<R, Args...>(cls, selector, imp_implementationWithMember(member));
+}
+
+template <class T, class R, class... Args>
+bool class_addMethod(const Class& cls, const SEL& selector, R (T::*member)(Args...) const) {
+    return class_addMethod<std::remove_cvref_t<R>, Args...>(cls, selector,
+                                                            imp_implementationWithMember(member));
+}
+
+// The member bound under the result its callers ask for:
+// class_addMethod<id>(cls, "view", &UIViewController::view).
+template <class Result, class T, class R, class... Args>
+bool class_addMethod(const Class& cls, const SEL& selector, R (T::*member)(Args...)) {
+    return class_addMethod<Result, Args...>(
+        cls, selector, imp_implementationWithMemberAs<Result, T, Args...>(member));
+}
+
+template <class Result, class T, class R, class... Args>
+bool class_addMethod(const Class& cls, const SEL& selector, R (T::*member)(Args...) const) {
+    return class_addMethod<Result, Args...>(
+        cls, selector, imp_implementationWithMemberAs<Result, T, Args...>(member));
 }
 
 void objc_logRuntimeError(const std::string& message);

@@ -2,11 +2,7 @@
 
 Class SBApplication::registerClass() {
     Class cls = objc_registerClass("SBApplication");
-    class_addMethod<std::optional<std::string>>(
-        cls, "bundleIdentifier", [](const id& self, const SEL&) -> std::optional<std::string> {
-            auto application = std::dynamic_pointer_cast<SBApplication>(self);
-            return application ? application->bundleIdentifier() : std::nullopt;
-        });
+    class_addMethod(cls, "bundleIdentifier", &SBApplication::bundleIdentifier);
     return cls;
 }
 

@@ -16,10 +16,7 @@ Class SBDashBoardMediaControlsViewController::registerClass() {
         if (auto controller = std::dynamic_pointer_cast<UIViewController>(self))
             controller->setView(std::dynamic_pointer_cast<UIView>(view));
     });
-    class_addMethod<id>(cls, "view", [](const id& self, const SEL&) -> id {
-        auto controller = std::dynamic_pointer_cast<UIViewController>(self);
-        return controller ? controller->view() : nullptr;
-    });
+    class_addMethod<id>(cls, "view", &UIViewController::view);
     return cls;
 }
 

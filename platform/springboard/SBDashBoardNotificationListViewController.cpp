@@ -5,9 +5,6 @@
 #include "platform/uikit/UIScrollView.h"
 
 namespace {
-const char* const kTransitionSelector =
-    "performCustomTransitionToVisible:withAnimationSettings:completion:";
-
 struct SampleNotification {
     const char* application;
     const char* title;
@@ -30,14 +27,8 @@ Class SBDashBoardNotificationListViewController::registerClass() {
                     &SBDashBoardNotificationListViewController::originalInitWithNibName);
     class_addMethod(cls, kTransitionSelector,
                     &SBDashBoardNotificationListViewController::originalPerformCustomTransition);
-    class_addMethod<id>(cls, "notificationListScrollView", [](const id& self, const SEL&) -> id {
-        auto controller =
-            std::dynamic_pointer_cast<SBDashBoardNotificationListViewController>(self);
-        if (!controller)
-            return nullptr;
-        controller->view();
-        return controller->m_scrollView;
-    });
+    class_addMethod<id>(cls, "notificationListScrollView",
+                        &SBDashBoardNotificationListViewController::loadedScrollView);
     return cls;
 }
 
@@ -75,6 +66,11 @@ void SBDashBoardNotificationListViewController::originalPerformCustomTransition(
     m_scrollView->setHidden(!visible);
     if (completion)
         completion();
+}
+
+std::shared_ptr<UIScrollView> SBDashBoardNotificationListViewController::loadedScrollView() {
+    view();
+    return m_scrollView;
 }
 
 void SBDashBoardNotificationListViewController::loadView() {

@@ -15,6 +15,10 @@ class SBDashBoardNotificationListViewController : public UIViewController {
 public:
     using Completion = std::function<void()>;
 
+    // The transition's selector, under which the tweak replaces it.
+    static constexpr const char* kTransitionSelector =
+        "performCustomTransitionToVisible:withAnimationSettings:completion:";
+
     static Class registerClass();
     static std::shared_ptr<SBDashBoardNotificationListViewController> alloc();
 
@@ -41,6 +45,8 @@ private:
     id originalInitWithNibName(std::optional<std::string> nibName, id bundle);
     void originalPerformCustomTransition(bool visible, id animationSettings, Completion completion);
     void buildList();
+    // The list's scroll view, loading the view first when it is not yet.
+    std::shared_ptr<UIScrollView> loadedScrollView();
 
     std::shared_ptr<UIScrollView> m_scrollView;
     bool m_visible = true;

@@ -7,10 +7,8 @@ Class SBLockScreenManager::registerClass() {
     Class cls = objc_registerClass("SBLockScreenManager");
     class_addMethod<id>(object_getClass(cls), "sharedInstance",
                         [](const id&, const SEL&) -> id { return sharedInstance(); });
-    class_addMethod<id>(cls, "lockScreenViewController", [](const id& self, const SEL&) -> id {
-        auto manager = std::dynamic_pointer_cast<SBLockScreenManager>(self);
-        return manager ? manager->lockScreenViewController() : nullptr;
-    });
+    class_addMethod<id>(cls, "lockScreenViewController",
+                        &SBLockScreenManager::lockScreenViewController);
     return cls;
 }
 

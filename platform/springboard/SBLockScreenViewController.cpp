@@ -9,13 +9,8 @@
 
 Class SBLockScreenViewController::registerClass() {
     Class cls = objc_registerClass("SBLockScreenViewController", "UIViewController");
-    class_addMethod<void, bool, bool, std::function<void()>>(
-        cls, "setPasscodeLockVisible:animated:completion:",
-        [](const id& self, const SEL&, bool visible, bool animated,
-           std::function<void()> completion) {
-            if (auto controller = std::dynamic_pointer_cast<SBLockScreenViewController>(self))
-                controller->setPasscodeLockVisible(visible, animated, std::move(completion));
-        });
+    class_addMethod(cls, "setPasscodeLockVisible:animated:completion:",
+                    &SBLockScreenViewController::setPasscodeLockVisible);
     return cls;
 }
 

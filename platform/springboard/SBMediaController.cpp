@@ -8,10 +8,7 @@ Class SBMediaController::registerClass() {
     Class cls = objc_registerClass("SBMediaController");
     class_addMethod<id>(object_getClass(cls), "sharedInstance",
                         [](const id&, const SEL&) -> id { return sharedInstance(); });
-    class_addMethod<id>(cls, "nowPlayingApplication", [](const id& self, const SEL&) -> id {
-        auto controller = std::dynamic_pointer_cast<SBMediaController>(self);
-        return controller ? controller->nowPlayingApplication() : nullptr;
-    });
+    class_addMethod(cls, "nowPlayingApplication", &SBMediaController::nowPlayingApplication);
     return cls;
 }
 

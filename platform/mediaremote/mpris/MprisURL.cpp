@@ -1,16 +1,8 @@
 #include "platform/mediaremote/mpris/MprisURL.h"
 
-namespace {
+#include "platform/foundation/HexDigit.h"
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
+namespace {
 
 // The path of the URL: after the scheme and, when "//" follows it, after the
 // authority, up to a query or fragment.
@@ -40,8 +32,8 @@ std::optional<std::string> MprisURL::percentDecoded(std::string_view text) {
         }
         if (i + 2 >= text.size())
             return std::nullopt;
-        int high = hexValue(text[i + 1]);
-        int low = hexValue(text[i + 2]);
+        int high = hexDigitValue(text[i + 1]);
+        int low = hexDigitValue(text[i + 2]);
         if (high < 0 || low < 0)
             return std::nullopt;
         char c = static_cast<char>(high * 16 + low);
