@@ -45,8 +45,8 @@ struct BoxJob {
 // One group of four rows: slides the column sums down a row at a time and
 // stores each row's sums into its slot of the interleaved buffer, whose slot
 // p holds source column (p - radiusX + offsetX).
-VIMAGE_DISPATCH void verticalGroup(const BoxJob& job, long firstRow, uint16_t* sums,
-                                   uint16_t* interleaved) {
+VIMAGE_BODY void verticalGroup(const BoxJob& job, long firstRow, uint16_t* sums,
+                               uint16_t* interleaved) {
     const long first = job.firstColumn();
     const long columns = job.lastColumn() - first + 1;
     const uint8_t* in[kRowsPerGroup];
@@ -90,8 +90,8 @@ VIMAGE_DISPATCH void verticalGroup(const BoxJob& job, long firstRow, uint16_t* s
 
 // Runs the horizontal box over the interleaved sums of one group and writes
 // the four rows' means.
-VIMAGE_DISPATCH void horizontalGroup(const BoxJob& job, const uint16_t* interleaved,
-                                     uint8_t* const rows[4]) {
+VIMAGE_BODY void horizontalGroup(const BoxJob& job, const uint16_t* interleaved,
+                                 uint8_t* const rows[4]) {
     const long width = job.destWidth;
     const long box = 2 * job.radiusX + 1;
     // The box's area is odd, so no exact mean lies halfway between two levels,
@@ -120,6 +120,38 @@ VIMAGE_DISPATCH void horizontalGroup(const BoxJob& job, const uint16_t* interlea
     }
 }
 
+// Each level's build of the two passes over a group of rows.
+struct GroupKernels {
+    void (*vertical)(const BoxJob&, long, uint16_t*, uint16_t*);
+    void (*horizontal)(const BoxJob&, const uint16_t*, uint8_t* const[4]);
+};
+
+void verticalBaseline(const BoxJob& job, long firstRow, uint16_t* sums, uint16_t* interleaved) {
+    verticalGroup(job, firstRow, sums, interleaved);
+}
+ROTIX_TARGET_X86_64_V3 void verticalV3(const BoxJob& job, long firstRow, uint16_t* sums,
+                                       uint16_t* interleaved) {
+    verticalGroup(job, firstRow, sums, interleaved);
+}
+ROTIX_TARGET_X86_64_V4 void verticalV4(const BoxJob& job, long firstRow, uint16_t* sums,
+                                       uint16_t* interleaved) {
+    verticalGroup(job, firstRow, sums, interleaved);
+}
+void horizontalBaseline(const BoxJob& job, const uint16_t* interleaved, uint8_t* const rows[4]) {
+    horizontalGroup(job, interleaved, rows);
+}
+ROTIX_TARGET_X86_64_V3 void horizontalV3(const BoxJob& job, const uint16_t* interleaved,
+                                         uint8_t* const rows[4]) {
+    horizontalGroup(job, interleaved, rows);
+}
+ROTIX_TARGET_X86_64_V4 void horizontalV4(const BoxJob& job, const uint16_t* interleaved,
+                                         uint8_t* const rows[4]) {
+    horizontalGroup(job, interleaved, rows);
+}
+
+constexpr InstructionLevelTable<GroupKernels> kGroupKernels{
+    {verticalBaseline, horizontalBaseline}, {verticalV3, horizontalV3}, {verticalV4, horizontalV4}};
+
 vImage_Error boxConvolveVector(const BoxJob& job) {
     const long first = job.firstColumn();
     const long last = job.lastColumn();
@@ -139,8 +171,9 @@ vImage_Error boxConvolveVector(const BoxJob& job) {
     // Slots left and right of the source's columns repeat its edge columns.
     const long firstSlot = first - job.offsetX + job.radiusX;
     const long lastSlot = last - job.offsetX + job.radiusX;
+    const GroupKernels kernels = kGroupKernels.active();
     for (long y = 0; y < job.destHeight; y += kRowsPerGroup) {
-        verticalGroup(job, y, sums.data(), interleaved.data());
+        kernels.vertical(job, y, sums.data(), interleaved.data());
         uint16_t* base = interleaved.data();
         for (long p = 0; p < firstSlot; ++p)
             std::memcpy(base + p * kLanes, base + firstSlot * kLanes, kLanes * 2);
@@ -151,7 +184,7 @@ vImage_Error boxConvolveVector(const BoxJob& job) {
         for (long k = 0; k < kRowsPerGroup; ++k)
             rows[k] =
                 y + k < job.destHeight ? job.dest + (y + k) * job.destRowBytes : spareRow.data();
-        horizontalGroup(job, interleaved.data(), rows);
+        kernels.horizontal(job, interleaved.data(), rows);
     }
     return kvImageNoError;
 }

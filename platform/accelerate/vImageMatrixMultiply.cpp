@@ -22,8 +22,8 @@ struct MatrixJob {
 // Sixteen pixels per step, one pixel per 32-bit lane: each source channel is
 // a shift and a mask of the lane, each destination channel a sum of products
 // with one coefficient for all lanes, so no lane ever has to move.
-VIMAGE_DISPATCH void multiplyRowVector(const MatrixJob& job, int shift, const uint8_t* in,
-                                       uint8_t* out, long width) {
+VIMAGE_BODY void multiplyRowVector(const MatrixJob& job, int shift, const uint8_t* in, uint8_t* out,
+                                   long width) {
     const i32x16 zero{};
     const i32x16 top = zero + 255;
     const i32x16 mask = zero + 255;
@@ -59,6 +59,24 @@ VIMAGE_DISPATCH void multiplyRowVector(const MatrixJob& job, int shift, const ui
         std::memcpy(out + x * 4, result, 4);
     }
 }
+
+using RowKernel = void (*)(const MatrixJob&, int, const uint8_t*, uint8_t*, long);
+
+void multiplyRowBaseline(const MatrixJob& job, int shift, const uint8_t* in, uint8_t* out,
+                         long width) {
+    multiplyRowVector(job, shift, in, out, width);
+}
+ROTIX_TARGET_X86_64_V3 void multiplyRowV3(const MatrixJob& job, int shift, const uint8_t* in,
+                                          uint8_t* out, long width) {
+    multiplyRowVector(job, shift, in, out, width);
+}
+ROTIX_TARGET_X86_64_V4 void multiplyRowV4(const MatrixJob& job, int shift, const uint8_t* in,
+                                          uint8_t* out, long width) {
+    multiplyRowVector(job, shift, in, out, width);
+}
+
+constexpr InstructionLevelTable<RowKernel> kRowKernels{multiplyRowBaseline, multiplyRowV3,
+                                                       multiplyRowV4};
 
 // Any divisor and bias, in 64-bit arithmetic with a division that truncates.
 void multiplyRowExact(const MatrixJob& job, const uint8_t* in, uint8_t* out, long width) {
@@ -136,11 +154,12 @@ vImage_Error vImageMatrixMultiply_ARGB8888(const vImage_Buffer* src, const vImag
         }
         in = copy.data();
     }
+    const RowKernel multiplyRow = kRowKernels.active();
     for (vImagePixelCount y = 0; y < src->height; ++y) {
         const uint8_t* rowIn = in + y * inRowBytes;
         uint8_t* rowOut = out + y * dest->rowBytes;
         if (vector)
-            multiplyRowVector(job, shift, rowIn, rowOut, width);
+            multiplyRow(job, shift, rowIn, rowOut, width);
         else
             multiplyRowExact(job, rowIn, rowOut, width);
     }
