@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -17,62 +18,102 @@ struct MatrixJob {
     // The pre-bias folded into the post-bias, per destination channel.
     int64_t bias[4];
     int32_t divisor;
+    // The same in single precision over the divisor, for the vector path,
+    // where the divisor is a power of two and so the quotients exact.
+    float floatCoefficients[16];
+    float floatBias[4];
 };
 
-// Sixteen pixels per step, one pixel per 32-bit lane: each source channel is
-// a shift and a mask of the lane, each destination channel a sum of products
-// with one coefficient for all lanes, so no lane ever has to move.
+// The plain formula for one pixel with a power-of-two divisor: the shift
+// rounds toward minus infinity and the result is clamped to a byte.
+void multiplyPixel(const MatrixJob& job, int shift, const uint8_t* p, uint8_t* out) {
+    for (int j = 0; j < 4; ++j) {
+        int32_t sum = static_cast<int32_t>(job.bias[j]);
+        for (int i = 0; i < 4; ++i)
+            sum += p[i] * job.coefficients[i * 4 + j];
+        out[j] = static_cast<uint8_t>(std::clamp(sum >> shift, 0, 255));
+    }
+}
+
+// The vectors of one step, by lane count (typedefs: the compiler drops
+// vector attributes on dependent aliases).
+template <int Lanes>
+struct LaneVectors;
+template <>
+struct LaneVectors<4> {
+    typedef int32_t Ints __attribute__((vector_size(16)));
+    typedef float Floats __attribute__((vector_size(16)));
+    typedef int32_t IntsUnaligned __attribute__((vector_size(16), aligned(1), may_alias));
+};
+template <>
+struct LaneVectors<8> {
+    typedef int32_t Ints __attribute__((vector_size(32)));
+    typedef float Floats __attribute__((vector_size(32)));
+    typedef int32_t IntsUnaligned __attribute__((vector_size(32), aligned(1), may_alias));
+};
+template <>
+struct LaneVectors<16> {
+    typedef int32_t Ints __attribute__((vector_size(64)));
+    typedef float Floats __attribute__((vector_size(64)));
+    typedef int32_t IntsUnaligned __attribute__((vector_size(64), aligned(1), may_alias));
+};
+
+// Lanes pixels per step, one pixel per 32-bit lane, in single precision:
+// every product and sum stays below 2^24 (the caller checks), so the float
+// arithmetic is exact, and with coefficients and bias already divided by the
+// power-of-two divisor it stays exact. Truncation then differs from the shift's rounding only below zero,
+// which the clamp removes. Floats because every level multiplies and
+// converts them in single instructions, unlike 32-bit integer products; each
+// source channel is a shift and mask of its lane, so no lane ever moves.
+template <int Lanes>
 VIMAGE_BODY void multiplyRowVector(const MatrixJob& job, int shift, const uint8_t* in, uint8_t* out,
                                    long width) {
-    const i32x16 zero{};
-    const i32x16 top = zero + 255;
-    const i32x16 mask = zero + 255;
+    using Ints = typename LaneVectors<Lanes>::Ints;
+    using Floats = typename LaneVectors<Lanes>::Floats;
+    using IntsUnaligned = typename LaneVectors<Lanes>::IntsUnaligned;
+    const Floats zero{};
+    const Ints mask = Ints{} + 255;
     long x = 0;
-    for (; x + 16 <= width; x += 16) {
-        const i32x16 pixels = VIMAGE_LOAD(i32x16, in + x * 4);
-        const i32x16 channel[4] = {pixels & mask, (pixels >> 8) & mask, (pixels >> 16) & mask,
-                                   (pixels >> 24) & mask};
-        i32x16 result = zero;
+    for (; x + Lanes <= width; x += Lanes) {
+        const Ints pixels = *reinterpret_cast<const IntsUnaligned*>(in + x * 4);
+        const Floats channel[4] = {__builtin_convertvector(pixels & mask, Floats),
+                                   __builtin_convertvector((pixels >> 8) & mask, Floats),
+                                   __builtin_convertvector((pixels >> 16) & mask, Floats),
+                                   __builtin_convertvector((pixels >> 24) & mask, Floats)};
+        Ints result{};
         for (int j = 0; j < 4; ++j) {
-            i32x16 sum = zero + static_cast<int32_t>(job.bias[j]);
+            Floats sum = zero + job.floatBias[j];
             for (int i = 0; i < 4; ++i)
-                sum += channel[i] * job.coefficients[i * 4 + j];
-            sum >>= shift;
-            // Lane masks are all ones where true, so the selects are bitwise.
-            const i32x16 positive = sum > zero;
-            sum &= positive;
-            const i32x16 over = sum > top;
-            sum = (sum & ~over) | (top & over);
-            result |= sum << (8 * j);
+                sum += channel[i] * job.floatCoefficients[i * 4 + j];
+            // Clamped as integers, which every level but the baseline does in
+            // one instruction each way.
+            Ints level = __builtin_convertvector(sum, Ints);
+            level = level < 0 ? 0 : level;
+            level = level > 255 ? 255 : level;
+            result |= level << (8 * j);
         }
-        VIMAGE_STORE(i32x16, out + x * 4, result);
+        *reinterpret_cast<IntsUnaligned*>(out + x * 4) = result;
     }
-    for (; x < width; ++x) {
-        const uint8_t* p = in + x * 4;
-        uint8_t result[4];
-        for (int j = 0; j < 4; ++j) {
-            int32_t sum = static_cast<int32_t>(job.bias[j]);
-            for (int i = 0; i < 4; ++i)
-                sum += p[i] * job.coefficients[i * 4 + j];
-            result[j] = static_cast<uint8_t>(std::clamp(sum >> shift, 0, 255));
-        }
-        std::memcpy(out + x * 4, result, 4);
-    }
+    for (; x < width; ++x)
+        multiplyPixel(job, shift, in + x * 4, out + x * 4);
 }
 
 using RowKernel = void (*)(const MatrixJob&, int, const uint8_t*, uint8_t*, long);
 
+// Each level's own register width: four lanes for the baseline's 128 bits,
+// eight for x86-64-v3's 256, sixteen for v4's 512. Wider vectors than the
+// registers are not split well: their float conversions go lane by lane.
 void multiplyRowBaseline(const MatrixJob& job, int shift, const uint8_t* in, uint8_t* out,
                          long width) {
-    multiplyRowVector(job, shift, in, out, width);
+    multiplyRowVector<4>(job, shift, in, out, width);
 }
 ROTIX_TARGET_X86_64_V3 void multiplyRowV3(const MatrixJob& job, int shift, const uint8_t* in,
                                           uint8_t* out, long width) {
-    multiplyRowVector(job, shift, in, out, width);
+    multiplyRowVector<8>(job, shift, in, out, width);
 }
 ROTIX_TARGET_X86_64_V4 void multiplyRowV4(const MatrixJob& job, int shift, const uint8_t* in,
                                           uint8_t* out, long width) {
-    multiplyRowVector(job, shift, in, out, width);
+    multiplyRowVector<16>(job, shift, in, out, width);
 }
 
 constexpr InstructionLevelTable<RowKernel> kRowKernels{multiplyRowBaseline, multiplyRowV3,
@@ -133,8 +174,13 @@ vImage_Error vImageMatrixMultiply_ARGB8888(const vImage_Buffer* src, const vImag
         bound = std::max(bound, reach + std::abs(post_bias ? int64_t{post_bias[j]} : 0));
     }
     const bool powerOfTwo = divisor > 0 && std::has_single_bit(static_cast<uint32_t>(divisor));
-    const bool vector = powerOfTwo && bound < (int64_t{1} << 31);
+    // Below 2^24 every integer the sums pass through is exact as a float.
+    const bool vector = powerOfTwo && bound < (int64_t{1} << 24);
     const int shift = std::countr_zero(static_cast<uint32_t>(divisor));
+    for (int i = 0; i < 16; ++i)
+        job.floatCoefficients[i] = std::ldexp(static_cast<float>(job.coefficients[i]), -shift);
+    for (int j = 0; j < 4; ++j)
+        job.floatBias[j] = std::ldexp(static_cast<float>(job.bias[j]), -shift);
 
     const auto* in = static_cast<const uint8_t*>(src->data);
     auto* out = static_cast<uint8_t*>(dest->data);
