@@ -74,7 +74,7 @@ TEST(InstructionLevels, BoxPassesGiveTheSamePixels) {
         uint32_t kernelHeight, kernelWidth;
     };
     for (const Case& c : {Case{150, 150, 19, 19}, Case{331, 97, 57, 57}, Case{37, 53, 3, 201},
-                          Case{5, 3, 255, 9}, Case{64, 64, 1, 1}}) {
+                          Case{5, 3, 255, 9}, Case{64, 64, 1, 1}, Case{300, 260, 251, 251}}) {
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " box " << c.kernelHeight
                                         << "x" << c.kernelWidth);
         const auto results = atEveryLevel(
