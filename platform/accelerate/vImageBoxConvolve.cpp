@@ -47,7 +47,7 @@ struct BoxJob {
 // stores each row's sums into its slot of the interleaved buffer, whose slot
 // p holds source column (p - radiusX + offsetX).
 VIMAGE_BODY void verticalGroup(const BoxJob& job, long firstRow, uint16_t* sums,
-                               int32_t* interleaved) {
+                               uint16_t* interleaved) {
     const long first = job.firstColumn();
     const long columns = job.lastColumn() - first + 1;
     const uint8_t* in[kRowsPerGroup];
@@ -57,30 +57,26 @@ VIMAGE_BODY void verticalGroup(const BoxJob& job, long firstRow, uint16_t* sums,
         in[k] = job.srcRow(y + job.radiusY) + first * 4;
         out[k] = job.srcRow(y - job.radiusY - 1) + first * 4;
     }
-    int32_t* slots = interleaved + (first - job.offsetX + job.radiusX) * kLanes;
+    uint16_t* slots = interleaved + (first - job.offsetX + job.radiusX) * kLanes;
 
-    // Two pixels per step: the 16-bit sums of a row are widened to 32 bits
-    // here, once per slot, rather than twice (entering and leaving) in the
-    // horizontal pass, and whole 128-bit pixels then move into the slots.
+    // Two pixels per step in 128-bit vectors, which every instruction set
+    // transposes in single instructions.
     long c = 0;
     for (; c + 2 <= columns; c += 2) {
         u16x8 s = VIMAGE_LOAD(u16x8, sums + c * 4);
-        i32x8 t[kRowsPerGroup];
+        u64x2 t[kRowsPerGroup];
         for (long k = 0; k < kRowsPerGroup; ++k) {
             s += __builtin_convertvector(VIMAGE_LOAD(u8x8, in[k] + c * 4), u16x8);
             s -= __builtin_convertvector(VIMAGE_LOAD(u8x8, out[k] + c * 4), u16x8);
-            t[k] = __builtin_convertvector(s, i32x8);
+            t[k] = reinterpret_cast<u64x2>(s);
         }
         VIMAGE_STORE(u16x8, sums + c * 4, s);
         // Each pixel's slot receives its four rows side by side.
-        int32_t* slot = slots + c * kLanes;
-        VIMAGE_STORE(i32x8, slot, __builtin_shufflevector(t[0], t[1], 0, 1, 2, 3, 8, 9, 10, 11));
-        VIMAGE_STORE(i32x8, slot + 8,
-                     __builtin_shufflevector(t[2], t[3], 0, 1, 2, 3, 8, 9, 10, 11));
-        VIMAGE_STORE(i32x8, slot + kLanes,
-                     __builtin_shufflevector(t[0], t[1], 4, 5, 6, 7, 12, 13, 14, 15));
-        VIMAGE_STORE(i32x8, slot + kLanes + 8,
-                     __builtin_shufflevector(t[2], t[3], 4, 5, 6, 7, 12, 13, 14, 15));
+        uint16_t* slot = slots + c * kLanes;
+        VIMAGE_STORE(u64x2, slot, __builtin_shufflevector(t[0], t[1], 0, 2));
+        VIMAGE_STORE(u64x2, slot + 8, __builtin_shufflevector(t[2], t[3], 0, 2));
+        VIMAGE_STORE(u64x2, slot + kLanes, __builtin_shufflevector(t[0], t[1], 1, 3));
+        VIMAGE_STORE(u64x2, slot + kLanes + 8, __builtin_shufflevector(t[2], t[3], 1, 3));
     }
     for (; c < columns; ++c) {
         for (long k = 0; k < kRowsPerGroup; ++k) {
@@ -106,7 +102,7 @@ float meanFactor(const BoxJob& job) {
 // Runs the horizontal box over the interleaved sums of one group and writes
 // the four rows' means, a column at a time. The baseline's version: the
 // wider levels have their own below.
-VIMAGE_BODY void horizontalGroup(const BoxJob& job, const int32_t* interleaved,
+VIMAGE_BODY void horizontalGroup(const BoxJob& job, const uint16_t* interleaved,
                                  uint8_t* const rows[4]) {
     const long width = job.destWidth;
     const long box = 2 * job.radiusX + 1;
@@ -116,7 +112,7 @@ VIMAGE_BODY void horizontalGroup(const BoxJob& job, const int32_t* interleaved,
     // one step, and the box sums stay far below 2^31.
     i32x16 sum{};
     for (long p = 0; p < box; ++p)
-        sum += VIMAGE_LOAD(i32x16, interleaved + p * kLanes);
+        sum += __builtin_convertvector(VIMAGE_LOAD(u16x16, interleaved + p * kLanes), i32x16);
     for (long x = 0;; ++x) {
         const i32x16 mean =
             __builtin_convertvector(__builtin_convertvector(sum, f32x16) * scale + half, i32x16);
@@ -127,8 +123,9 @@ VIMAGE_BODY void horizontalGroup(const BoxJob& job, const int32_t* interleaved,
         if (x + 1 == width)
             break;
         // The difference first, so that the running sum waits on one addition.
-        sum += VIMAGE_LOAD(i32x16, interleaved + (x + box) * kLanes) -
-               VIMAGE_LOAD(i32x16, interleaved + x * kLanes);
+        sum +=
+            __builtin_convertvector(VIMAGE_LOAD(u16x16, interleaved + (x + box) * kLanes), i32x16) -
+            __builtin_convertvector(VIMAGE_LOAD(u16x16, interleaved + x * kLanes), i32x16);
     }
 }
 
@@ -136,9 +133,10 @@ VIMAGE_BODY void horizontalGroup(const BoxJob& job, const int32_t* interleaved,
 // packs narrow two vectors into one within each 128-bit lane, and a lane
 // here holds one row's pixel, so packing four columns' means leaves each
 // row's four pixels together in its lane: the narrowing is the transpose.
-// (Generic vectors have no such packs, and the compiler shuffles the
-// 512-bit ones of AVX2 through memory.)
-ROTIX_TARGET_X86_64_V3 void horizontalV3(const BoxJob& job, const int32_t* interleaved,
+// The 16-bit slot sums widen as they load, one instruction each. (Generic
+// vectors have no such packs, and the compiler shuffles the 512-bit ones of
+// AVX2 through memory.)
+ROTIX_TARGET_X86_64_V3 void horizontalV3(const BoxJob& job, const uint16_t* interleaved,
                                          uint8_t* const rows[4]) {
     const long width = job.destWidth;
     const long box = 2 * job.radiusX + 1;
@@ -146,8 +144,8 @@ ROTIX_TARGET_X86_64_V3 void horizontalV3(const BoxJob& job, const int32_t* inter
     const __m256 half = _mm256_set1_ps(0.5f);
     // Half 0 holds rows 0 and 1, half 1 rows 2 and 3.
     auto load = [&](long slot, int h) ROTIX_TARGET_X86_64_V3 {
-        return _mm256_loadu_si256(
-            reinterpret_cast<const __m256i*>(interleaved + slot * kLanes + h * 8));
+        return _mm256_cvtepu16_epi32(
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(interleaved + slot * kLanes + h * 8)));
     };
     __m256i sum[2] = {_mm256_setzero_si256(), _mm256_setzero_si256()};
     for (long p = 0; p < box; ++p)
@@ -193,7 +191,7 @@ ROTIX_TARGET_X86_64_V3 void horizontalV3(const BoxJob& job, const int32_t* inter
 }
 
 // The same with one 512-bit vector for all four rows.
-ROTIX_TARGET_X86_64_V4 void horizontalV4(const BoxJob& job, const int32_t* interleaved,
+ROTIX_TARGET_X86_64_V4 void horizontalV4(const BoxJob& job, const uint16_t* interleaved,
                                          uint8_t* const rows[4]) {
     const long width = job.destWidth;
     const long box = 2 * job.radiusX + 1;
@@ -204,7 +202,9 @@ ROTIX_TARGET_X86_64_V4 void horizontalV4(const BoxJob& job, const int32_t* inter
     // GCC 12 then reports as used uninitialised.
     constexpr __mmask16 kAll = 0xFFFF;
     auto load = [&](long slot) ROTIX_TARGET_X86_64_V4 {
-        return _mm512_loadu_si512(interleaved + slot * kLanes);
+        return _mm512_maskz_cvtepu16_epi32(
+            kAll,
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(interleaved + slot * kLanes)));
     };
     __m512i sum = _mm512_setzero_si512();
     for (long p = 0; p < box; ++p)
@@ -248,22 +248,22 @@ ROTIX_TARGET_X86_64_V4 void horizontalV4(const BoxJob& job, const int32_t* inter
 
 // Each level's build of the two passes over a group of rows.
 struct GroupKernels {
-    void (*vertical)(const BoxJob&, long, uint16_t*, int32_t*);
-    void (*horizontal)(const BoxJob&, const int32_t*, uint8_t* const[4]);
+    void (*vertical)(const BoxJob&, long, uint16_t*, uint16_t*);
+    void (*horizontal)(const BoxJob&, const uint16_t*, uint8_t* const[4]);
 };
 
-void verticalBaseline(const BoxJob& job, long firstRow, uint16_t* sums, int32_t* interleaved) {
+void verticalBaseline(const BoxJob& job, long firstRow, uint16_t* sums, uint16_t* interleaved) {
     verticalGroup(job, firstRow, sums, interleaved);
 }
 ROTIX_TARGET_X86_64_V3 void verticalV3(const BoxJob& job, long firstRow, uint16_t* sums,
-                                       int32_t* interleaved) {
+                                       uint16_t* interleaved) {
     verticalGroup(job, firstRow, sums, interleaved);
 }
 ROTIX_TARGET_X86_64_V4 void verticalV4(const BoxJob& job, long firstRow, uint16_t* sums,
-                                       int32_t* interleaved) {
+                                       uint16_t* interleaved) {
     verticalGroup(job, firstRow, sums, interleaved);
 }
-void horizontalBaseline(const BoxJob& job, const int32_t* interleaved, uint8_t* const rows[4]) {
+void horizontalBaseline(const BoxJob& job, const uint16_t* interleaved, uint8_t* const rows[4]) {
     horizontalGroup(job, interleaved, rows);
 }
 
@@ -276,7 +276,7 @@ vImage_Error boxConvolveVector(const BoxJob& job) {
     const long columns = last - first + 1;
     const long slots = job.destWidth + 2 * job.radiusX;
     std::vector<uint16_t> sums(static_cast<size_t>(columns) * 4);
-    std::vector<int32_t> interleaved(static_cast<size_t>(slots) * kLanes);
+    std::vector<uint16_t> interleaved(static_cast<size_t>(slots) * kLanes);
     std::vector<uint8_t> spareRow(static_cast<size_t>(job.destWidth) * 4);
 
     // Column sums for the row above the first, so that every group slides.
@@ -292,11 +292,11 @@ vImage_Error boxConvolveVector(const BoxJob& job) {
     const GroupKernels kernels = kGroupKernels.active();
     for (long y = 0; y < job.destHeight; y += kRowsPerGroup) {
         kernels.vertical(job, y, sums.data(), interleaved.data());
-        int32_t* base = interleaved.data();
+        uint16_t* base = interleaved.data();
         for (long p = 0; p < firstSlot; ++p)
-            std::memcpy(base + p * kLanes, base + firstSlot * kLanes, kLanes * sizeof(int32_t));
+            std::memcpy(base + p * kLanes, base + firstSlot * kLanes, kLanes * sizeof(uint16_t));
         for (long p = lastSlot + 1; p < slots; ++p)
-            std::memcpy(base + p * kLanes, base + lastSlot * kLanes, kLanes * sizeof(int32_t));
+            std::memcpy(base + p * kLanes, base + lastSlot * kLanes, kLanes * sizeof(uint16_t));
 
         uint8_t* rows[kRowsPerGroup];
         for (long k = 0; k < kRowsPerGroup; ++k)
