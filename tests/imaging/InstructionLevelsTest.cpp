@@ -89,6 +89,8 @@ TEST(InstructionLevels, ColourMatrixGivesTheSamePixels) {
     const long height = 31;
     const std::vector<uint8_t> source = generated(width, height, 12);
     const int16_t biased[16] = {300, -20, 7, 0, -512, 256, 0, 3, 33, 1000, -256, 0, 0, 0, 0, 256};
+    const int16_t large[16] = {20000,  -20000, 9000,  -32768, 32767, 12000, -7000, 0,
+                               -15000, 30000,  20000, 1000,   16384, -1,    2,     16384};
     const int16_t preBias[4] = {-10, 4, 0, 100};
     const int32_t postBias[4] = {128, -4000, 0, 77};
     for (double factor : {1.8, 0.0, -1.0}) {
@@ -109,6 +111,13 @@ TEST(InstructionLevels, ColourMatrixGivesTheSamePixels) {
                                                     postBias, kvImageNoFlags),
                       kvImageNoError);
             out.insert(out.end(), biasedOut.begin(), biasedOut.end());
+            // Sums beyond 2^24, past the baseline's exact floats.
+            std::vector<uint8_t> largeOut(in.size());
+            vImage_Buffer largeDest = bufferOf(largeOut, width, height);
+            EXPECT_EQ(vImageMatrixMultiply_ARGB8888(&src, &largeDest, large, 16384, nullptr,
+                                                    nullptr, kvImageNoFlags),
+                      kvImageNoError);
+            out.insert(out.end(), largeOut.begin(), largeOut.end());
             return out;
         });
         for (size_t i = 1; i < results.size(); ++i)
