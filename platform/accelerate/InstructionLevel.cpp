@@ -4,10 +4,24 @@
 
 #include <algorithm>
 #include <atomic>
+#if defined(__x86_64__)
+#include <cpuid.h>
+#endif
 #include <cstdlib>
 #include <string>
 
 namespace {
+
+#if defined(__x86_64__)
+// A feature bit of a cpuid leaf (register 0 to 3: eax, ebx, ecx, edx), for
+// the features not every compiler's __builtin_cpu_supports names.
+bool cpuidBit(unsigned leaf, int reg, int bit) {
+    unsigned registers[4] = {};
+    if (!__get_cpuid(leaf, &registers[0], &registers[1], &registers[2], &registers[3]))
+        return false;
+    return (registers[reg] >> bit) & 1;
+}
+#endif
 
 InstructionLevel detectSupportedLevel() {
 #if defined(__x86_64__)
@@ -19,8 +33,8 @@ InstructionLevel detectSupportedLevel() {
                     __builtin_cpu_supports("popcnt");
     const bool v3 = v2 && __builtin_cpu_supports("avx") && __builtin_cpu_supports("avx2") &&
                     __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
-                    __builtin_cpu_supports("f16c") && __builtin_cpu_supports("fma") &&
-                    __builtin_cpu_supports("lzcnt") && __builtin_cpu_supports("movbe");
+                    __builtin_cpu_supports("fma") && cpuidBit(1, 2, 29) /* F16C */ &&
+                    cpuidBit(1, 2, 22) /* MOVBE */ && cpuidBit(0x80000001, 2, 5) /* LZCNT */;
     const bool v4 = v3 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
                     __builtin_cpu_supports("avx512cd") && __builtin_cpu_supports("avx512dq") &&
                     __builtin_cpu_supports("avx512vl");
