@@ -9,7 +9,9 @@
 // over the compiler's generic vectors as always-inlined bodies (VIMAGE_BODY);
 // each operation builds them for every instruction level with thin wrappers
 // marked ROTIX_TARGET_X86_64_V3 or _V4, chosen through an
-// InstructionLevelTable when the operation runs.
+// InstructionLevelTable when the operation runs. Where the compiler's generic
+// code falls short at a level, that level has its own version in intrinsics
+// beside the generic one.
 #define VIMAGE_BODY __attribute__((always_inline)) inline
 
 // Pixels are read as 32-bit lanes with channel 0 in the low byte.
@@ -26,8 +28,6 @@ using u8x8 = uint8_t __attribute__((vector_size(8)));
 using u8x16 = uint8_t __attribute__((vector_size(16)));
 using u16x8 = uint16_t __attribute__((vector_size(16)));
 using u64x2 = uint64_t __attribute__((vector_size(16)));
-using u32x4 = uint32_t __attribute__((vector_size(16)));
-using i32x8 = int32_t __attribute__((vector_size(32)));
 using u16x16 = uint16_t __attribute__((vector_size(32)));
 using u64x4 = uint64_t __attribute__((vector_size(32)));
 using u32x16 = uint32_t __attribute__((vector_size(64)));
@@ -42,8 +42,6 @@ typedef uint8_t u8x16Unaligned __attribute__((vector_size(16), aligned(1), may_a
 typedef uint16_t u16x8Unaligned __attribute__((vector_size(16), aligned(1), may_alias));
 typedef uint16_t u16x16Unaligned __attribute__((vector_size(32), aligned(1), may_alias));
 typedef uint64_t u64x2Unaligned __attribute__((vector_size(16), aligned(1), may_alias));
-typedef uint32_t u32x4Unaligned __attribute__((vector_size(16), aligned(1), may_alias));
-typedef int32_t i32x8Unaligned __attribute__((vector_size(32), aligned(1), may_alias));
 typedef int32_t i32x16Unaligned __attribute__((vector_size(64), aligned(1), may_alias));
 
 // (typedef, not using: clang keeps the reduced alignment only on a typedef.)
