@@ -107,9 +107,9 @@ ROTIX_TARGET_X86_64_V3 void multiplyRowV3(const MatrixJob& job, int shift, const
     __m256i pairs23[4];
     __m256i bias[4];
     for (int j = 0; j < 4; ++j) {
-        const auto c = [&](int i) { return static_cast<int16_t>(job.coefficients[i * 4 + j]); };
-        pairs01[j] = _mm256_set1_epi32(static_cast<uint16_t>(c(0)) | c(1) << 16);
-        pairs23[j] = _mm256_set1_epi32(static_cast<uint16_t>(c(2)) | c(3) << 16);
+        const auto c = [&](int i) { return static_cast<uint16_t>(job.coefficients[i * 4 + j]); };
+        pairs01[j] = _mm256_set1_epi32(static_cast<int32_t>(c(0) | uint32_t{c(1)} << 16));
+        pairs23[j] = _mm256_set1_epi32(static_cast<int32_t>(c(2) | uint32_t{c(3)} << 16));
         bias[j] = _mm256_set1_epi32(static_cast<int32_t>(job.bias[j]));
     }
     const __m128i count = _mm_cvtsi32_si128(shift);
@@ -158,9 +158,9 @@ ROTIX_TARGET_X86_64_V4 void multiplyRowV4(const MatrixJob& job, int shift, const
     __m512i pairs23[4];
     __m512i bias[4];
     for (int j = 0; j < 4; ++j) {
-        const auto c = [&](int i) { return static_cast<int16_t>(job.coefficients[i * 4 + j]); };
-        pairs01[j] = _mm512_set1_epi32(static_cast<uint16_t>(c(0)) | c(1) << 16);
-        pairs23[j] = _mm512_set1_epi32(static_cast<uint16_t>(c(2)) | c(3) << 16);
+        const auto c = [&](int i) { return static_cast<uint16_t>(job.coefficients[i * 4 + j]); };
+        pairs01[j] = _mm512_set1_epi32(static_cast<int32_t>(c(0) | uint32_t{c(1)} << 16));
+        pairs23[j] = _mm512_set1_epi32(static_cast<int32_t>(c(2) | uint32_t{c(3)} << 16));
         bias[j] = _mm512_set1_epi32(static_cast<int32_t>(job.bias[j]));
     }
     const __m128i count = _mm_cvtsi32_si128(shift);
