@@ -286,6 +286,7 @@ uint32_t premultipliedPixel(const UIColor& color, CGFloat alpha) {
 bool fillWholePixels(const CGContextRef& c, CGRect rect) {
     cairo_t* cr = c->cairo();
     if (c->state().degenerate || c->state().mask || c->bitmap().redFirst ||
+        cairo_get_group_target(cr) != c->surface() ||
         cairo_get_operator(cr) != CAIRO_OPERATOR_OVER ||
         cairo_surface_get_type(c->surface()) != CAIRO_SURFACE_TYPE_IMAGE ||
         cairo_image_surface_get_format(c->surface()) != CAIRO_FORMAT_ARGB32)
