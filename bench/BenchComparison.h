@@ -1,20 +1,27 @@
 #pragma once
 
+#include <benchmark/benchmark.h>
 #include <string>
 
-// Goals checked at the end of the run, from the times the run measured. Names
-// are a benchmark's base name; runs are matched by their arguments.
+// Goals checked at the end of the run, from the counters the run measured.
+// Names are a benchmark's base name; every run whose name starts with it (and
+// a slash) is checked, each level and each set of arguments on its own row.
 
-// The ratio reference time / our time for each pair that ran, against its goal.
-void compareWithReference(const std::string& ours, const std::string& reference, double goalRatio,
-                          const std::string& goal);
-// Items (SetItemsProcessed) a second of CPU time, at least this many.
-void requireRate(const std::string& name, double minimumItemsPerSecond, const std::string& goal);
-// CPU time an iteration, at most this many seconds.
-void requireTime(const std::string& name, double maximumSeconds, const std::string& goal);
 // A counter the benchmark sets, at most this value, where it was measured.
 void requireCounterAtMost(const std::string& name, const std::string& counter, double maximum,
                           const std::string& goal);
 // A counter the benchmark sets, at least this value, where it was measured.
 void requireCounterAtLeast(const std::string& name, const std::string& counter, double minimum,
                            const std::string& goal);
+// A counter printed with the goals, where no goal applies.
+void reportCounter(const std::string& name, const std::string& counter, const std::string& what);
+
+// Registers the benchmark once for each instruction level the machine has,
+// named name/level, each run with the kernels of its level.
+benchmark::internal::Benchmark* registerAtEachLevel(const std::string& name,
+                                                    void (*function)(benchmark::State&),
+                                                    void (*apply)(benchmark::internal::Benchmark*));
+
+// The goal for the levels that have one (x86-64-v3 and x86-64-v4): at least
+// this ratio; the baseline's ratio is reported with no goal.
+void requireRatioAtWiderLevels(const std::string& name, double minimum, const std::string& goal);

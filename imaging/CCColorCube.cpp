@@ -1,6 +1,6 @@
 #include "imaging/CCColorCube.h"
 
-#include "platform/accelerate/TargetClones.h"
+#include "platform/accelerate/InstructionLevel.h"
 #include "platform/graphics/CGImage.h"
 #include "platform/uikit/UIImage.h"
 
@@ -25,11 +25,17 @@ constexpr double kAvoidThreshold = 0.5;
 constexpr double kBrightThreshold = 0.6;
 constexpr double kDarkThreshold = 0.4;
 
-// The counting loop adds each pixel to its cell as one vector of four doubles,
-// (1, red, green, blue), so that one addition carries all four sums. Each sum
-// still receives the same additions in the same order as one double per
-// field would, and the count is exact far beyond any image's size.
-typedef double Sums __attribute__((vector_size(32), may_alias));
+// The counting loop adds each pixel to its cell as one vector of four 64-bit
+// integers: the pixel's first three bytes and a count of one. Integer sums
+// are exact in any order and never overflow, and a mean is then one division
+// of the exact sum, closer to the true mean than a running sum of doubles.
+typedef uint64_t Sums __attribute__((vector_size(32), may_alias));
+typedef uint8_t Bytes __attribute__((vector_size(4)));
+constexpr int kCountLane = 3;
+
+// Pixels the flags leave out are added to this spare cell past the cube, so
+// the loop never branches on them.
+constexpr uint32_t kDiscardCell = kCCColorCubeCellCount;
 
 enum class PixelFilter { All, BrightOnly, DarkOnly };
 
@@ -41,14 +47,10 @@ constexpr int kTestShift = 29;
 constexpr uint32_t kIndexMask = (1u << kTestShift) - 1;
 constexpr uint32_t kAllTests = 7;
 
-// Everything the counting loop needs of one byte value, computed once with
-// the same double arithmetic as the per-pixel formulas: the component v / 255
-// in its lane (the red table also carries the count), and for each filter
-// its step times each axis's stride with the brightness test.
+// For each filter and channel, a byte's step times the axis's stride with
+// the brightness test, computed once with the same double arithmetic as the
+// per-pixel formulas.
 struct ComponentTables {
-    Sums red[256];
-    Sums green[256];
-    Sums blue[256];
     uint32_t offsets[3][3][256];
 
     ComponentTables() {
@@ -56,9 +58,6 @@ struct ComponentTables {
             const double c = v / 255.0;
             // 29, not 30: only a component of exactly 255 reaches step 29.
             const auto step = static_cast<uint32_t>(c * 29.0);
-            red[v] = Sums{1, c, 0, 0};
-            green[v] = Sums{0, 0, c, 0};
-            blue[v] = Sums{0, 0, 0, c};
             const uint32_t tests[3] = {0, c >= kBrightThreshold, c < kDarkThreshold};
             for (int filter = 0; filter < 3; ++filter) {
                 uint32_t stride = 1;
@@ -88,59 +87,54 @@ struct PixelRows {
     ByteOrder order;
 };
 
-// One pixel's part of the count: whether the flags let it count (1 or 0),
-// its cell and what it adds there.
+// One pixel's part of the count: whether the flags let it count, its cell
+// (the spare one when not) and what it adds there.
 struct PixelCount {
-    uint32_t counts;
+    bool counts;
     uint32_t index;
     Sums addend;
 };
 
-template <PixelFilter Filter>
-__attribute__((always_inline)) inline PixelCount pixelCount(const ComponentTables& t, uint32_t r,
-                                                            uint32_t g, uint32_t b) {
+template <PixelFilter Filter, ByteOrder Order>
+__attribute__((always_inline)) inline PixelCount pixelCount(const ComponentTables& t,
+                                                            uint32_t word) {
+    constexpr int kRedShift = Order == ByteOrder::RGBA ? 0 : 16;
+    constexpr int kBlueShift = 16 - kRedShift;
     const auto& offsets = t.offsets[static_cast<int>(Filter)];
-    const uint32_t key = offsets[0][r] + offsets[1][g] + offsets[2][b];
-    uint32_t counts = 1;
+    const uint32_t key = offsets[0][word >> kRedShift & 0xFF] + offsets[1][word >> 8 & 0xFF] +
+                         offsets[2][word >> kBlueShift & 0xFF];
+    bool counts = true;
     if constexpr (Filter == PixelFilter::BrightOnly)
         counts = (key >> kTestShift) != 0;
     else if constexpr (Filter == PixelFilter::DarkOnly)
         counts = (key >> kTestShift) == kAllTests;
-    // Adding the zero lanes changes nothing, so each lane gets exactly its
-    // component.
-    return {counts, key & kIndexMask, t.red[r] + t.green[g] + t.blue[b]};
+    // The alpha byte becomes the count of one; widening the four bytes to
+    // four lanes is a single instruction on the wider levels.
+    Bytes bytes;
+    const uint32_t withCount = (word & 0x00FFFFFF) | 1u << 24;
+    std::memcpy(&bytes, &withCount, sizeof bytes);
+    return {counts, counts ? key & kIndexMask : kDiscardCell, __builtin_convertvector(bytes, Sums)};
 }
 
 // Adds every pixel to its cell. With Track, notes each cell the first time it
 // is reached, so that the rest of the analysis visits only occupied cells,
 // and returns the count of cells noted. Pixels go two at a time, both read
 // and looked up before either is added, which keeps the additions to the
-// cells (in pixel order, as exactness needs) from holding up the lookups.
+// cells from holding up the lookups.
 template <PixelFilter Filter, bool Track, ByteOrder Order>
 __attribute__((always_inline)) inline size_t countRowsWith(Sums* sums, uint32_t* occupied,
                                                            const PixelRows& rows) {
-    constexpr int kRedShift = Order == ByteOrder::RGBA ? 0 : 16;
-    constexpr int kBlueShift = 16 - kRedShift;
     const ComponentTables& t = componentTables();
     const uint8_t* const data = rows.data;
     const size_t width = rows.width;
     const size_t height = rows.height;
     const size_t bytesPerRow = rows.bytesPerRow;
     size_t noted = 0;
-    // A pixel the flags leave out adds zeros to its cell rather than
-    // branching on mixed images; x + 0 is x, so nothing changes.
     auto add = [&](const PixelCount& pixel) {
         const Sums cell = sums[pixel.index];
-        if (Track && (cell[0] == 0) & (pixel.counts != 0))
+        if (Track && (cell[kCountLane] == 0) & pixel.counts)
             occupied[noted++] = pixel.index;
-        if constexpr (Filter == PixelFilter::All)
-            sums[pixel.index] = cell + pixel.addend;
-        else
-            sums[pixel.index] = cell + pixel.addend * static_cast<double>(pixel.counts);
-    };
-    auto split = [&](uint32_t word) {
-        return pixelCount<Filter>(t, word >> kRedShift & 0xFF, word >> 8 & 0xFF,
-                                  word >> kBlueShift & 0xFF);
+        sums[pixel.index] = cell + pixel.addend;
     };
     for (size_t y = 0; y < height; ++y) {
         const uint8_t* p = data + y * bytesPerRow;
@@ -148,15 +142,16 @@ __attribute__((always_inline)) inline size_t countRowsWith(Sums* sums, uint32_t*
         for (; x + 2 <= width; x += 2, p += 8) {
             uint64_t words;
             std::memcpy(&words, p, sizeof words);
-            const PixelCount first = split(static_cast<uint32_t>(words));
-            const PixelCount second = split(static_cast<uint32_t>(words >> 32));
+            const PixelCount first = pixelCount<Filter, Order>(t, static_cast<uint32_t>(words));
+            const PixelCount second =
+                pixelCount<Filter, Order>(t, static_cast<uint32_t>(words >> 32));
             add(first);
             add(second);
         }
         if (x < width) {
             uint32_t word;
             std::memcpy(&word, p, sizeof word);
-            add(split(word));
+            add(pixelCount<Filter, Order>(t, word));
         }
     }
     return noted;
@@ -184,9 +179,9 @@ countRowsInOrder(Sums* sums, uint32_t* occupied, const PixelRows& rows, CCColorF
 // every cell afterwards is cheaper than a test per pixel.
 constexpr size_t kTrackingPixelLimit = 4 * kCCColorCubeCellCount;
 
-// Wider vectors where the machine has them, chosen when the library loads.
-ROTIX_TARGET_CLONES("arch=x86-64-v3")
-size_t countRows(Sums* sums, uint32_t* occupied, const PixelRows& rows, CCColorFlags flags) {
+__attribute__((always_inline)) inline size_t
+countRowsBody(uint64_t* cells, uint32_t* occupied, const PixelRows& rows, CCColorFlags flags) {
+    Sums* const sums = reinterpret_cast<Sums*>(cells);
     if (rows.width * rows.height <= kTrackingPixelLimit)
         return countRowsInOrder<true>(sums, occupied, rows, flags);
     countRowsInOrder<false>(sums, occupied, rows, flags);
@@ -197,9 +192,33 @@ size_t countRows(Sums* sums, uint32_t* occupied, const PixelRows& rows, CCColorF
         for (uint32_t gi = 0; gi < kSteps; ++gi)
             for (uint32_t index = ri + gi * kSteps; index < kCCColorCubeCellCount;
                  index += kSteps * kSteps)
-                if (sums[index][0] != 0)
+                if (sums[index][kCountLane] != 0)
                     occupied[noted++] = index;
     return noted;
+}
+
+// The counting loop built for each instruction level.
+using CountRows = size_t (*)(uint64_t*, uint32_t*, const PixelRows&, CCColorFlags);
+
+size_t countRowsBaseline(uint64_t* sums, uint32_t* occupied, const PixelRows& rows,
+                         CCColorFlags flags) {
+    return countRowsBody(sums, occupied, rows, flags);
+}
+ROTIX_TARGET_X86_64_V3 size_t countRowsV3(uint64_t* sums, uint32_t* occupied, const PixelRows& rows,
+                                          CCColorFlags flags) {
+    return countRowsBody(sums, occupied, rows, flags);
+}
+ROTIX_TARGET_X86_64_V4 size_t countRowsV4(uint64_t* sums, uint32_t* occupied, const PixelRows& rows,
+                                          CCColorFlags flags) {
+    return countRowsBody(sums, occupied, rows, flags);
+}
+
+constexpr InstructionLevelTable<CountRows> kCountRows{countRowsBaseline, countRowsV3, countRowsV4};
+
+// The mean component of a cell from its exact sum of bytes: divided by the
+// count first, so that a cell of one colour gives exactly that byte / 255.
+double meanComponent(uint64_t sum, uint32_t count) {
+    return static_cast<double>(sum) / count / 255.0;
 }
 
 // The position of a cell in the scan: red slowest, then green, blue fastest.
@@ -293,8 +312,9 @@ void CCColorCube::clearOccupiedCells() {
     for (size_t i = 0; i < m_occupiedCount; ++i) {
         const uint32_t index = m_occupied[i];
         m_cells[index] = CCCubeCell{};
-        std::fill_n(&m_sums[index * 4], 4, 0.0);
+        std::fill_n(&m_sums[index * 4], 4, 0);
     }
+    std::fill_n(&m_sums[kDiscardCell * 4], 4, 0);
     m_occupiedCount = 0;
 }
 
@@ -349,12 +369,16 @@ bool CCColorCube::countPixels(const CCImageInput& image, CCColorFlags flags) {
         rows = {CGImageGetBytes(bitmap).data(), CGImageGetWidth(bitmap), CGImageGetHeight(bitmap),
                 CGImageGetBytesPerRow(bitmap), ByteOrder::BGRA};
     }
-    m_occupiedCount =
-        countRows(reinterpret_cast<Sums*>(m_sums.data()), m_occupied.data(), rows, flags);
+    m_occupiedCount = kCountRows.active()(m_sums.data(), m_occupied.data(), rows, flags);
+    // The sums' first three lanes hold the bytes in the pixels' order.
+    const int redLane = rows.order == ByteOrder::RGBA ? 0 : 2;
     for (size_t i = 0; i < m_occupiedCount; ++i) {
         const uint32_t index = m_occupied[i];
-        const double* sums = &m_sums[index * 4];
-        m_cells[index] = {static_cast<uint32_t>(sums[0]), sums[1], sums[2], sums[3]};
+        uint64_t* sums = &m_sums[index * 4];
+        if (redLane != 0)
+            std::swap(sums[0], sums[2]);
+        m_cells[index] = {static_cast<uint32_t>(sums[kCountLane]), sums[0] / 255.0, sums[1] / 255.0,
+                          sums[2] / 255.0};
     }
     return true;
 }
@@ -390,9 +414,10 @@ CCLocalMaximumList CCColorCube::collectMaxima() {
         auto maximum = CCLocalMaximum::create();
         maximum->setCellIndex(index);
         maximum->setHitCount(cell.hitCount);
-        maximum->setRed(cell.redAcc / cell.hitCount);
-        maximum->setGreen(cell.greenAcc / cell.hitCount);
-        maximum->setBlue(cell.blueAcc / cell.hitCount);
+        const uint64_t* sums = &m_sums[index * 4];
+        maximum->setRed(meanComponent(sums[0], cell.hitCount));
+        maximum->setGreen(meanComponent(sums[1], cell.hitCount));
+        maximum->setBlue(meanComponent(sums[2], cell.hitCount));
         maximum->setBrightness(
             std::max(std::max(maximum->red(), maximum->green()), maximum->blue()));
         maxima.push_back(std::move(maximum));

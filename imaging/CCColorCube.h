@@ -120,10 +120,10 @@ private:
                                        const UIColorRef& avoidColor, unsigned long count);
 
     std::array<CCCubeCell, kCCColorCubeCellCount> m_cells{};
-    // The counting loop's working copy of the cells: the count and the red,
-    // green and blue sums, side by side for vector additions. The cells are
-    // filled from it when counting ends.
-    alignas(32) std::array<double, 4 * kCCColorCubeCellCount> m_sums{};
+    // The counting loop's exact sums of each cell: red, green and blue bytes
+    // and the count, side by side for vector additions, and one spare cell
+    // for the pixels the flags leave out. The cells are filled from them.
+    alignas(32) std::array<uint64_t, 4 * (kCCColorCubeCellCount + 1)> m_sums{};
     // The cells the last count reached, the first m_occupiedCount entries;
     // all other cells are zero.
     std::array<uint32_t, kCCColorCubeCellCount> m_occupied{};

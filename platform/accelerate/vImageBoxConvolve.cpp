@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <immintrin.h>
 #include <new>
 #include <vector>
 
@@ -45,8 +46,8 @@ struct BoxJob {
 // One group of four rows: slides the column sums down a row at a time and
 // stores each row's sums into its slot of the interleaved buffer, whose slot
 // p holds source column (p - radiusX + offsetX).
-VIMAGE_DISPATCH void verticalGroup(const BoxJob& job, long firstRow, uint16_t* sums,
-                                   uint16_t* interleaved) {
+VIMAGE_BODY void verticalGroup(const BoxJob& job, long firstRow, uint16_t* sums,
+                               uint16_t* interleaved) {
     const long first = job.firstColumn();
     const long columns = job.lastColumn() - first + 1;
     const uint8_t* in[kRowsPerGroup];
@@ -88,17 +89,24 @@ VIMAGE_DISPATCH void verticalGroup(const BoxJob& job, long firstRow, uint16_t* s
     }
 }
 
+// The factor that turns a box sum into its mean. The box's area is odd, so
+// no exact mean lies halfway between two levels, and the float product plus
+// one half, truncated, rounds like the exact quotient for every sum of a
+// square box up to 163 a side; from there to 255 it may be one level off.
+// Every level multiplies and adds separately (this file is built without
+// contraction into fused multiply-adds), so all give the same levels.
+float meanFactor(const BoxJob& job) {
+    return 1.0f / static_cast<float>((2 * job.radiusY + 1) * (2 * job.radiusX + 1));
+}
+
 // Runs the horizontal box over the interleaved sums of one group and writes
-// the four rows' means.
-VIMAGE_DISPATCH void horizontalGroup(const BoxJob& job, const uint16_t* interleaved,
-                                     uint8_t* const rows[4]) {
+// the four rows' means, a column at a time. The baseline's version: the
+// wider levels have their own below.
+VIMAGE_BODY void horizontalGroup(const BoxJob& job, const uint16_t* interleaved,
+                                 uint8_t* const rows[4]) {
     const long width = job.destWidth;
     const long box = 2 * job.radiusX + 1;
-    // The box's area is odd, so no exact mean lies halfway between two levels,
-    // and the float product rounds like the exact quotient for every sum of a
-    // square box up to 163 a side; from there to 255 it may be one level off.
-    const float reciprocal = 1.0f / static_cast<float>((2 * job.radiusY + 1) * box);
-    const f32x16 scale = f32x16{} + reciprocal;
+    const f32x16 scale = f32x16{} + meanFactor(job);
     const f32x16 half = f32x16{} + 0.5f;
     // Signed lanes: every instruction set converts them to and from float in
     // one step, and the box sums stay far below 2^31.
@@ -114,11 +122,153 @@ VIMAGE_DISPATCH void horizontalGroup(const BoxJob& job, const uint16_t* interlea
             std::memcpy(rows[k] + x * 4, reinterpret_cast<const uint8_t*>(&bytes) + k * 4, 4);
         if (x + 1 == width)
             break;
-        const u16x16 entering = VIMAGE_LOAD(u16x16, interleaved + (x + box) * kLanes);
-        const u16x16 leaving = VIMAGE_LOAD(u16x16, interleaved + x * kLanes);
-        sum += __builtin_convertvector(entering, i32x16) - __builtin_convertvector(leaving, i32x16);
+        // The difference first, so that the running sum waits on one addition.
+        sum +=
+            __builtin_convertvector(VIMAGE_LOAD(u16x16, interleaved + (x + box) * kLanes), i32x16) -
+            __builtin_convertvector(VIMAGE_LOAD(u16x16, interleaved + x * kLanes), i32x16);
     }
 }
+
+// The wider levels' horizontal pass, four columns at a time. The saturating
+// packs narrow two vectors into one within each 128-bit lane, and a lane
+// here holds one row's pixel, so packing four columns' means leaves each
+// row's four pixels together in its lane: the narrowing is the transpose.
+// The 16-bit slot sums widen as they load, one instruction each. (Generic
+// vectors have no such packs, and the compiler shuffles the 512-bit ones of
+// AVX2 through memory.)
+ROTIX_TARGET_X86_64_V3 void horizontalV3(const BoxJob& job, const uint16_t* interleaved,
+                                         uint8_t* const rows[4]) {
+    const long width = job.destWidth;
+    const long box = 2 * job.radiusX + 1;
+    const __m256 scale = _mm256_set1_ps(meanFactor(job));
+    const __m256 half = _mm256_set1_ps(0.5f);
+    // Half 0 holds rows 0 and 1, half 1 rows 2 and 3.
+    auto load = [&](long slot, int h) ROTIX_TARGET_X86_64_V3 {
+        return _mm256_cvtepu16_epi32(
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(interleaved + slot * kLanes + h * 8)));
+    };
+    __m256i sum[2] = {_mm256_setzero_si256(), _mm256_setzero_si256()};
+    for (long p = 0; p < box; ++p)
+        for (int h = 0; h < 2; ++h)
+            sum[h] = _mm256_add_epi32(sum[h], load(p, h));
+    auto mean = [&](int h) ROTIX_TARGET_X86_64_V3 {
+        return _mm256_cvttps_epi32(
+            _mm256_add_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(sum[h]), scale), half));
+    };
+    auto slide = [&](long x) ROTIX_TARGET_X86_64_V3 {
+        for (int h = 0; h < 2; ++h)
+            sum[h] = _mm256_add_epi32(sum[h], _mm256_sub_epi32(load(x + box, h), load(x, h)));
+    };
+    long x = 0;
+    // The last column has no slide after it, so the blocks stop short of it.
+    for (; x + 4 < width; x += 4) {
+        __m256i m[4][2];
+        for (long i = 0; i < 4; ++i) {
+            m[i][0] = mean(0);
+            m[i][1] = mean(1);
+            slide(x + i);
+        }
+        for (int h = 0; h < 2; ++h) {
+            const __m256i bytes = _mm256_packus_epi16(_mm256_packus_epi32(m[0][h], m[1][h]),
+                                                      _mm256_packus_epi32(m[2][h], m[3][h]));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[2 * h] + x * 4),
+                             _mm256_castsi256_si128(bytes));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[2 * h + 1] + x * 4),
+                             _mm256_extracti128_si256(bytes, 1));
+        }
+    }
+    for (;; ++x) {
+        int32_t levels[kLanes];
+        for (int h = 0; h < 2; ++h)
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(levels + h * 8), mean(h));
+        for (long k = 0; k < kRowsPerGroup; ++k)
+            for (long c = 0; c < 4; ++c)
+                rows[k][x * 4 + c] = static_cast<uint8_t>(levels[k * 4 + c]);
+        if (x + 1 == width)
+            break;
+        slide(x);
+    }
+}
+
+// The same with one 512-bit vector for all four rows.
+ROTIX_TARGET_X86_64_V4 void horizontalV4(const BoxJob& job, const uint16_t* interleaved,
+                                         uint8_t* const rows[4]) {
+    const long width = job.destWidth;
+    const long box = 2 * job.radiusX + 1;
+    const __m512 scale = _mm512_set1_ps(meanFactor(job));
+    const __m512 half = _mm512_set1_ps(0.5f);
+    // The zero-masked forms of the conversions and extractions, with every
+    // lane selected: the plain ones start from an undefined vector, which
+    // GCC 12 then reports as used uninitialised.
+    constexpr __mmask16 kAll = 0xFFFF;
+    auto load = [&](long slot) ROTIX_TARGET_X86_64_V4 {
+        return _mm512_maskz_cvtepu16_epi32(
+            kAll,
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(interleaved + slot * kLanes)));
+    };
+    __m512i sum = _mm512_setzero_si512();
+    for (long p = 0; p < box; ++p)
+        sum = _mm512_add_epi32(sum, load(p));
+    auto mean = [&]() ROTIX_TARGET_X86_64_V4 {
+        return _mm512_maskz_cvttps_epi32(
+            kAll, _mm512_add_ps(_mm512_mul_ps(_mm512_maskz_cvtepi32_ps(kAll, sum), scale), half));
+    };
+    auto slide = [&](long x) ROTIX_TARGET_X86_64_V4 {
+        sum = _mm512_add_epi32(sum, _mm512_sub_epi32(load(x + box), load(x)));
+    };
+    long x = 0;
+    for (; x + 4 < width; x += 4) {
+        __m512i m[4];
+        for (long i = 0; i < 4; ++i) {
+            m[i] = mean();
+            slide(x + i);
+        }
+        const __m512i bytes =
+            _mm512_packus_epi16(_mm512_packus_epi32(m[0], m[1]), _mm512_packus_epi32(m[2], m[3]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[0] + x * 4),
+                         _mm512_maskz_extracti32x4_epi32(0xF, bytes, 0));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[1] + x * 4),
+                         _mm512_maskz_extracti32x4_epi32(0xF, bytes, 1));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[2] + x * 4),
+                         _mm512_maskz_extracti32x4_epi32(0xF, bytes, 2));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[3] + x * 4),
+                         _mm512_maskz_extracti32x4_epi32(0xF, bytes, 3));
+    }
+    for (;; ++x) {
+        int32_t levels[kLanes];
+        _mm512_storeu_si512(levels, mean());
+        for (long k = 0; k < kRowsPerGroup; ++k)
+            for (long c = 0; c < 4; ++c)
+                rows[k][x * 4 + c] = static_cast<uint8_t>(levels[k * 4 + c]);
+        if (x + 1 == width)
+            break;
+        slide(x);
+    }
+}
+
+// Each level's build of the two passes over a group of rows.
+struct GroupKernels {
+    void (*vertical)(const BoxJob&, long, uint16_t*, uint16_t*);
+    void (*horizontal)(const BoxJob&, const uint16_t*, uint8_t* const[4]);
+};
+
+void verticalBaseline(const BoxJob& job, long firstRow, uint16_t* sums, uint16_t* interleaved) {
+    verticalGroup(job, firstRow, sums, interleaved);
+}
+ROTIX_TARGET_X86_64_V3 void verticalV3(const BoxJob& job, long firstRow, uint16_t* sums,
+                                       uint16_t* interleaved) {
+    verticalGroup(job, firstRow, sums, interleaved);
+}
+ROTIX_TARGET_X86_64_V4 void verticalV4(const BoxJob& job, long firstRow, uint16_t* sums,
+                                       uint16_t* interleaved) {
+    verticalGroup(job, firstRow, sums, interleaved);
+}
+void horizontalBaseline(const BoxJob& job, const uint16_t* interleaved, uint8_t* const rows[4]) {
+    horizontalGroup(job, interleaved, rows);
+}
+
+constexpr InstructionLevelTable<GroupKernels> kGroupKernels{
+    {verticalBaseline, horizontalBaseline}, {verticalV3, horizontalV3}, {verticalV4, horizontalV4}};
 
 vImage_Error boxConvolveVector(const BoxJob& job) {
     const long first = job.firstColumn();
@@ -139,19 +289,20 @@ vImage_Error boxConvolveVector(const BoxJob& job) {
     // Slots left and right of the source's columns repeat its edge columns.
     const long firstSlot = first - job.offsetX + job.radiusX;
     const long lastSlot = last - job.offsetX + job.radiusX;
+    const GroupKernels kernels = kGroupKernels.active();
     for (long y = 0; y < job.destHeight; y += kRowsPerGroup) {
-        verticalGroup(job, y, sums.data(), interleaved.data());
+        kernels.vertical(job, y, sums.data(), interleaved.data());
         uint16_t* base = interleaved.data();
         for (long p = 0; p < firstSlot; ++p)
-            std::memcpy(base + p * kLanes, base + firstSlot * kLanes, kLanes * 2);
+            std::memcpy(base + p * kLanes, base + firstSlot * kLanes, kLanes * sizeof(uint16_t));
         for (long p = lastSlot + 1; p < slots; ++p)
-            std::memcpy(base + p * kLanes, base + lastSlot * kLanes, kLanes * 2);
+            std::memcpy(base + p * kLanes, base + lastSlot * kLanes, kLanes * sizeof(uint16_t));
 
         uint8_t* rows[kRowsPerGroup];
         for (long k = 0; k < kRowsPerGroup; ++k)
             rows[k] =
                 y + k < job.destHeight ? job.dest + (y + k) * job.destRowBytes : spareRow.data();
-        horizontalGroup(job, interleaved.data(), rows);
+        kernels.horizontal(job, interleaved.data(), rows);
     }
     return kvImageNoError;
 }

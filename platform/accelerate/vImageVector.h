@@ -1,18 +1,18 @@
 #pragma once
 
-#include "platform/accelerate/TargetClones.h"
+#include "platform/accelerate/InstructionLevel.h"
 
 #include <bit>
 #include <cstdint>
 
-// Vector types and dispatch shared by the vImage operations. The loops are
-// written once over the compiler's generic vectors; every function marked
-// VIMAGE_DISPATCH is compiled for the baseline x86-64 and again for the two
-// wider instruction sets. Defining it empty on the command line measures the
-// baseline alone.
-#ifndef VIMAGE_DISPATCH
-#define VIMAGE_DISPATCH ROTIX_TARGET_CLONES("arch=x86-64-v4", "arch=x86-64-v3")
-#endif
+// Vector types shared by the vImage operations. The loops are written once
+// over the compiler's generic vectors as always-inlined bodies (VIMAGE_BODY);
+// each operation builds them for every instruction level with thin wrappers
+// marked ROTIX_TARGET_X86_64_V3 or _V4, chosen through an
+// InstructionLevelTable when the operation runs. Where the compiler's generic
+// code falls short at a level, that level has its own version in intrinsics
+// beside the generic one.
+#define VIMAGE_BODY __attribute__((always_inline)) inline
 
 // Pixels are read as 32-bit lanes with channel 0 in the low byte.
 static_assert(std::endian::native == std::endian::little);
@@ -36,7 +36,7 @@ using f32x16 = float __attribute__((vector_size(64)));
 
 // The same vectors at any address, for loads and stores. These are
 // expressions rather than helper functions, because a helper compiled for the
-// baseline may not hand a wide vector to a caller compiled for a wider set.
+// baseline may not hand a wide vector to a caller compiled for a wider level.
 typedef uint8_t u8x8Unaligned __attribute__((vector_size(8), aligned(1), may_alias));
 typedef uint8_t u8x16Unaligned __attribute__((vector_size(16), aligned(1), may_alias));
 typedef uint16_t u16x8Unaligned __attribute__((vector_size(16), aligned(1), may_alias));

@@ -1,12 +1,16 @@
 #include "platform/GraphicsTestSupport.h"
+#include "platform/accelerate/InstructionLevel.h"
 #include "platform/graphics/CGBitmapContext.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/uikit/UIGraphics.h"
 #include "platform/uikit/UIImage.h"
 
+#include <cairo.h>
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <numbers>
+#include <random>
 
 namespace {
 
@@ -636,6 +640,62 @@ TEST(GraphicsBitmapContextTest, DirectWritesToTheDataAreSeenByLaterDrawing) {
     CGContextSetFillColorWithColor(context, UIColor::colorWithRed(1, 0, 0, 0.5));
     CGContextFillRect(context, {{0, 0}, {2, 1}});
     EXPECT_TRUE(near(pixelAt(context, 0, 0), {128, 128, 0, 255}, 1)) << pixelAt(context, 0, 0);
+}
+
+// A rectangle of whole pixels is filled without Cairo's paths; every pixel
+// must come out as Cairo itself would put it down, translucent colours over
+// any premultiplied pixels, at every instruction level the machine has.
+TEST(GraphicsFillTest, WholePixelRectanglesMatchCairosOwnFill) {
+    constexpr int kWidth = 37;
+    constexpr int kHeight = 9;
+    std::mt19937 random(3);
+    for (InstructionLevel level : kAllInstructionLevels) {
+        if (level > supportedInstructionLevel())
+            continue;
+        setActiveInstructionLevel(level);
+        for (double alpha : {0.0, 0.11, 0.4, 0.73, 0.999, 1.0}) {
+            SCOPED_TRACE(testing::Message() << instructionLevelName(level) << " alpha " << alpha);
+            const double red = (random() % 1000) / 999.0;
+            const double green = (random() % 1000) / 999.0;
+            const double blue = (random() % 1000) / 999.0;
+            // The same premultiplied pixels in both.
+            const CGContextRef context = CGBitmapContextCreate(kWidth, kHeight);
+            cairo_surface_t* reference =
+                cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight);
+            auto* ours = static_cast<uint8_t*>(CGBitmapContextGetData(context));
+            const size_t ourStride = CGBitmapContextGetBytesPerRow(context);
+            uint8_t* theirs = cairo_image_surface_get_data(reference);
+            const int theirStride = cairo_image_surface_get_stride(reference);
+            for (int y = 0; y < kHeight; ++y)
+                for (int x = 0; x < kWidth; ++x) {
+                    const uint8_t a = static_cast<uint8_t>(random());
+                    uint8_t pixel[4];
+                    for (int c = 0; c < 3; ++c)
+                        pixel[c] = static_cast<uint8_t>(a ? random() % (a + 1) : 0);
+                    pixel[3] = a;
+                    std::memcpy(ours + y * ourStride + x * 4, pixel, 4);
+                    std::memcpy(theirs + y * theirStride + x * 4, pixel, 4);
+                }
+            cairo_surface_mark_dirty(reference);
+
+            CGContextSetFillColorWithColor(context, UIColor::colorWithRed(red, green, blue, alpha));
+            CGContextFillRect(context, CGRectMake(1, 2, kWidth - 3, kHeight - 2));
+            // Bitmap contexts count y up from the bottom.
+            cairo_t* cr = cairo_create(reference);
+            cairo_set_source_rgba(cr, red, green, blue, alpha);
+            cairo_rectangle(cr, 1, 0, kWidth - 3, kHeight - 2);
+            cairo_fill(cr);
+            cairo_destroy(cr);
+            cairo_surface_flush(reference);
+
+            for (int y = 0; y < kHeight; ++y)
+                EXPECT_EQ(std::memcmp(ours + y * ourStride, theirs + y * theirStride, kWidth * 4),
+                          0)
+                    << "row " << y;
+            cairo_surface_destroy(reference);
+        }
+    }
+    setActiveInstructionLevel(supportedInstructionLevel());
 }
 
 } // namespace
