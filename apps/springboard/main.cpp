@@ -4,6 +4,7 @@
 #include "apps/springboard/NowPlayingSourceOption.h"
 #include "apps/springboard/SpringBoardHost.h"
 #include "apps/springboard/SpringBoardWindow.h"
+#include "platform/uikit/UIView.h"
 
 #include <cstring>
 #include <iostream>
@@ -79,6 +80,8 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    // Views draw when something looks at them, not on every tick of the ring.
+    UIView::setDisplayPasses(UIView::DisplayPasses::OnDemand);
     SpringBoardHost host(options);
     installNowPlayingSource(source, host);
     Scenario scenario;

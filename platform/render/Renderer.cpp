@@ -249,6 +249,8 @@ CGImageRef Renderer::render(const std::shared_ptr<UIView>& root, CGFloat scale) 
     if (!(size.width * scale >= 1) || !(size.height * scale >= 1) || size.width * scale > 16384 ||
         size.height * scale > 16384)
         return nullptr;
+    // Views that wait to be drawn until something looks are drawn now.
+    UIView::displayPendingViews();
     // An image context: y down, in points, at the scale asked for.
     CGContextRef context = UIGraphicsCreateImageContext(size, false, scale);
     if (!context)
@@ -262,6 +264,7 @@ CGImageRef Renderer::render(const std::shared_ptr<UIView>& root, CGFloat scale) 
 void Renderer::draw(const CGContextRef& context, const std::shared_ptr<UIView>& root) {
     if (!context || !root)
         return;
+    UIView::displayPendingViews();
     context->save();
     cairo_translate(context->cairo(), -root->frame().origin.x, -root->frame().origin.y);
     drawView(*context, *root, NSRunLoop::mainRunLoop().now());

@@ -177,6 +177,8 @@ std::vector<std::weak_ptr<UIView>>& viewsNeedingDisplay() {
     return views;
 }
 bool displayPassScheduled = false;
+UIView::DisplayPasses displayPasses = UIView::DisplayPasses::Automatic;
+long viewsDrawn = 0;
 // 0: the screen's. Only the main thread draws, so a plain value does.
 CGFloat contentsScaleForDrawing = 0;
 } // namespace
@@ -189,18 +191,30 @@ CGFloat UIView::contentsScale() {
     return contentsScaleForDrawing;
 }
 
+void UIView::setDisplayPasses(DisplayPasses passes) {
+    displayPasses = passes;
+}
+
+long UIView::drawCount() {
+    return viewsDrawn;
+}
+
+void UIView::displayPendingViews() {
+    auto views = std::move(viewsNeedingDisplay());
+    viewsNeedingDisplay().clear();
+    for (const auto& weak : views) {
+        if (auto view = weak.lock())
+            view->displayIfNeeded();
+    }
+}
+
 void UIView::scheduleDisplayPass() {
-    if (displayPassScheduled)
+    if (displayPassScheduled || displayPasses == DisplayPasses::OnDemand)
         return;
     displayPassScheduled = true;
     NSRunLoop::mainRunLoop().enqueue([] {
         displayPassScheduled = false;
-        auto views = std::move(viewsNeedingDisplay());
-        viewsNeedingDisplay().clear();
-        for (const auto& weak : views) {
-            if (auto view = weak.lock())
-                view->displayIfNeeded();
-        }
+        displayPendingViews();
     });
 }
 
@@ -208,7 +222,12 @@ void UIView::setNeedsDisplay() {
     if (m_needsDisplay)
         return;
     m_needsDisplay = true;
-    viewsNeedingDisplay().push_back(std::static_pointer_cast<UIView>(shared_from_this()));
+    auto& views = viewsNeedingDisplay();
+    // Waiting for a look can take long: views gone meanwhile are let go of
+    // rather than kept in the list.
+    if (displayPasses == DisplayPasses::OnDemand && views.size() >= 64)
+        std::erase_if(views, [](const auto& weak) { return weak.expired(); });
+    views.push_back(std::static_pointer_cast<UIView>(shared_from_this()));
     scheduleDisplayPass();
 }
 
@@ -224,6 +243,7 @@ void UIView::displayIfNeeded() {
         return;
     }
     UIGraphicsBeginImageContextWithOptions(size, false, contentsScaleForDrawing);
+    ++viewsDrawn;
     drawRect(m_bounds);
     std::shared_ptr<UIImage> image = UIGraphicsGetImageFromCurrentImageContext();
     UIGraphicsEndImageContext();

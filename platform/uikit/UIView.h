@@ -102,6 +102,15 @@ public:
     // of its tree that draw to be drawn again. 0 is the screen's scale.
     static void setContentsScale(CGFloat scale);
     static CGFloat contentsScale();
+    // Automatic: a display pass follows every change, as on a screen that
+    // shows each frame. OnDemand: views wait until something looks at what
+    // they drew (a picture, a window frame, a dump, a touch), which then
+    // calls displayPendingViews(); a host nobody watches draws nothing.
+    enum class DisplayPasses { Automatic, OnDemand };
+    static void setDisplayPasses(DisplayPasses passes);
+    static void displayPendingViews();
+    // How many times a view has drawn itself in this process, for dumps.
+    static long drawCount();
 
     // Hit testing and coordinates.
     virtual std::shared_ptr<UIView> hitTest(CGPoint point, const std::shared_ptr<UIEvent>& event);
