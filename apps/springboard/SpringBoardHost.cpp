@@ -181,8 +181,6 @@ void SpringBoardHost::addDumpSection(std::string name, std::function<Json()> sec
 }
 
 Json SpringBoardHost::dump() const {
-    // A dump tells where the ring's thumb was last drawn: draw what waits.
-    UIView::displayPendingViews();
     Json json = Json::object();
     json.set("time", NSRunLoop::mainRunLoop().now());
     Json device = Json::object();
@@ -212,8 +210,8 @@ Json SpringBoardHost::dump() const {
     }
     json.set("activatorListeners", std::move(listeners));
     json.set("window", ViewDump::dumpView(window()));
-    // What the host costs: its memory, and how often views drew, which a
-    // host that nobody watches does only when asked for pixels.
+    // What the host costs: its memory, and how many bitmaps views drew,
+    // which a host that nobody watches makes only when asked for a picture.
     Json process = ProcessMemory::dump();
     process.set("viewsDrawn", UIView::drawCount());
     json.set("process", std::move(process));

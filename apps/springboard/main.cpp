@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    // Views draw when something looks at them, not on every tick of the ring.
+    // Views make their bitmaps when something looks, not on every tick of the ring.
     UIView::setDisplayPasses(UIView::DisplayPasses::OnDemand);
     SpringBoardHost host(options);
     installNowPlayingSource(source, host);

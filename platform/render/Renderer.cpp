@@ -143,7 +143,13 @@ void drawLabel(CGContext& context, UILabel& label) {
             double cycle = textWidth + kMarqueeGap;
             double travel = std::max(0.0, elapsed - kMarqueePause) * kMarqueeSpeed;
             double offset = std::fmod(travel, cycle);
+            // Two copies follow each other; one wholly outside the label
+            // would only cost a layout's glyphs for no pixel. Ink may reach a
+            // little past the text's width, as far as an italic leans.
             for (double start : {x - offset, x - offset + cycle}) {
+                if (start + textWidth + textHeight <= bounds.origin.x ||
+                    start - textHeight >= bounds.origin.x + bounds.size.width)
+                    continue;
                 cairo_move_to(cr, start, y);
                 pango_cairo_show_layout(cr, layout);
             }

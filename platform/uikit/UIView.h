@@ -102,14 +102,16 @@ public:
     // of its tree that draw to be drawn again. 0 is the screen's scale.
     static void setContentsScale(CGFloat scale);
     static CGFloat contentsScale();
-    // Automatic: a display pass follows every change, as on a screen that
-    // shows each frame. OnDemand: views wait until something looks at what
-    // they drew (a picture, a window frame, a dump, a touch), which then
-    // calls displayPendingViews(); a host nobody watches draws nothing.
+    // Automatic: each display pass draws a bitmap, as on a screen that shows
+    // every frame. OnDemand: passes run as often, and drawRect runs in them,
+    // so what a drawing decides (a slider's thumb box) is as on a screen; but
+    // it draws into a single pixel, and the bitmap is made only when
+    // something looks (a picture, a window frame), through
+    // displayPendingViews(). A host that nobody watches draws no bitmaps.
     enum class DisplayPasses { Automatic, OnDemand };
     static void setDisplayPasses(DisplayPasses passes);
     static void displayPendingViews();
-    // How many times a view has drawn itself in this process, for dumps.
+    // How many bitmaps views have drawn in this process, for dumps.
     static long drawCount();
 
     // Hit testing and coordinates.
@@ -146,6 +148,8 @@ private:
     void resizeSubviews(CGSize oldSize);
     void autoresize(CGSize oldSuperSize, CGSize newSuperSize);
     static void scheduleDisplayPass();
+    void drawContents();
+    void drawWithoutPixels();
 
     CGPoint m_center;
     CGRect m_bounds;
@@ -162,6 +166,8 @@ private:
     UIViewContentMode m_contentMode = UIViewContentMode::ScaleToFill;
     long m_tag = 0;
     bool m_needsDisplay = false;
+    // Drawn without pixels since the bitmap was last made.
+    bool m_contentsStale = false;
     std::shared_ptr<CALayer> m_layer;
     std::vector<std::shared_ptr<UIGestureRecognizer>> m_recognizers;
 };

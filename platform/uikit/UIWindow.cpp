@@ -27,8 +27,6 @@ std::shared_ptr<UIEvent> UIWindow::eventFor(const std::shared_ptr<UITouch>& touc
 }
 
 void UIWindow::touchDown(CGPoint point) {
-    // Hit tests (a slider's thumb) use where views were last drawn.
-    UIView::displayPendingViews();
     if (m_touch)
         touchCancel();
     CFAbsoluteTime now = NSRunLoop::mainRunLoop().now();
@@ -72,7 +70,6 @@ void UIWindow::touchMove(CGPoint point) {
     auto touch = m_touch;
     if (!touch)
         return;
-    UIView::displayPendingViews();
     touch->update(UITouchPhase::Moved, point, NSRunLoop::mainRunLoop().now());
     auto event = eventFor(touch);
     UITouchSet touches{touch};
@@ -90,7 +87,6 @@ void UIWindow::touchUp(CGPoint point) {
     auto touch = m_touch;
     if (!touch)
         return;
-    UIView::displayPendingViews();
     touch->update(UITouchPhase::Ended, point, NSRunLoop::mainRunLoop().now());
     auto event = eventFor(touch);
     UITouchSet touches{touch};
