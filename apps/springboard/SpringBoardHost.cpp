@@ -181,6 +181,8 @@ void SpringBoardHost::addDumpSection(std::string name, std::function<Json()> sec
 }
 
 Json SpringBoardHost::dump() const {
+    // A dump tells where the ring's thumb was last drawn: draw what waits.
+    UIView::displayPendingViews();
     Json json = Json::object();
     json.set("time", NSRunLoop::mainRunLoop().now());
     Json device = Json::object();
@@ -210,8 +212,8 @@ Json SpringBoardHost::dump() const {
     }
     json.set("activatorListeners", std::move(listeners));
     json.set("window", ViewDump::dumpView(window()));
-    // What the host costs: its memory, and how many bitmaps views drew,
-    // which a host that nobody watches makes only when asked for a picture.
+    // What the host costs: its memory, and how often views drew, which a
+    // host without a window does only when something looks.
     Json process = ProcessMemory::dump();
     process.set("viewsDrawn", UIView::drawCount());
     json.set("process", std::move(process));

@@ -80,9 +80,9 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    // Without a window nobody looks at every frame: views make their bitmaps
-    // when a picture is asked for, not on every tick of the ring. A window
-    // shows each frame, so its passes draw them as a screen's do.
+    // Without a window nobody looks at every frame: views draw when something
+    // looks, not on every tick of the ring. A window shows each frame, so its
+    // passes draw as a screen's do.
     if (!window)
         UIView::setDisplayPasses(UIView::DisplayPasses::OnDemand);
     SpringBoardHost host(options);

@@ -176,11 +176,7 @@ std::vector<std::weak_ptr<UIView>>& viewsNeedingDisplay() {
     static std::vector<std::weak_ptr<UIView>> views;
     return views;
 }
-// Views whose last pass drew no pixels, waiting for something to look.
-std::vector<std::weak_ptr<UIView>>& viewsWaitingForPixels() {
-    static std::vector<std::weak_ptr<UIView>> views;
-    return views;
-}
+
 bool displayPassScheduled = false;
 UIView::DisplayPasses displayPasses = UIView::DisplayPasses::Automatic;
 long viewsDrawn = 0;
@@ -205,26 +201,26 @@ long UIView::drawCount() {
 }
 
 void UIView::displayPendingViews() {
-    auto views = std::move(viewsWaitingForPixels());
-    viewsWaitingForPixels().clear();
+    if (displayPasses == DisplayPasses::OnDemand)
+        runDisplayPass();
+}
+
+void UIView::runDisplayPass() {
+    auto views = std::move(viewsNeedingDisplay());
+    viewsNeedingDisplay().clear();
     for (const auto& weak : views) {
-        if (auto view = weak.lock(); view && view->m_contentsStale)
-            view->drawContents();
+        if (auto view = weak.lock())
+            view->displayIfNeeded();
     }
 }
 
 void UIView::scheduleDisplayPass() {
-    if (displayPassScheduled)
+    if (displayPassScheduled || displayPasses == DisplayPasses::OnDemand)
         return;
     displayPassScheduled = true;
     NSRunLoop::mainRunLoop().enqueue([] {
         displayPassScheduled = false;
-        auto views = std::move(viewsNeedingDisplay());
-        viewsNeedingDisplay().clear();
-        for (const auto& weak : views) {
-            if (auto view = weak.lock())
-                view->displayIfNeeded();
-        }
+        runDisplayPass();
     });
 }
 
@@ -232,7 +228,12 @@ void UIView::setNeedsDisplay() {
     if (m_needsDisplay)
         return;
     m_needsDisplay = true;
-    viewsNeedingDisplay().push_back(std::static_pointer_cast<UIView>(shared_from_this()));
+    auto& views = viewsNeedingDisplay();
+    // Waiting for a look can take long: views gone meanwhile are let go of
+    // rather than kept in the list.
+    if (views.size() >= 64)
+        std::erase_if(views, [](const auto& weak) { return weak.expired(); });
+    views.push_back(std::static_pointer_cast<UIView>(shared_from_this()));
     scheduleDisplayPass();
 }
 
@@ -242,14 +243,6 @@ void UIView::displayIfNeeded() {
     m_needsDisplay = false;
     if (!drawsContent())
         return;
-    if (displayPasses == DisplayPasses::OnDemand)
-        drawWithoutPixels();
-    else
-        drawContents();
-}
-
-void UIView::drawContents() {
-    m_contentsStale = false;
     CGSize size = m_bounds.size;
     if (!(size.width > 0) || !(size.height > 0) || size.width > 8192 || size.height > 8192) {
         m_layer->setContents(nullptr);
@@ -261,22 +254,6 @@ void UIView::drawContents() {
     std::shared_ptr<UIImage> image = UIGraphicsGetImageFromCurrentImageContext();
     UIGraphicsEndImageContext();
     m_layer->setContents(image ? image->CGImage() : nullptr);
-}
-
-// The geometry of a drawing is in points whatever the bitmap, so one pixel
-// at scale 1 takes all of drawRect's steps at next to no cost.
-void UIView::drawWithoutPixels() {
-    UIGraphicsBeginImageContextWithOptions({1, 1}, false, 1);
-    drawRect(m_bounds);
-    UIGraphicsEndImageContext();
-    if (m_contentsStale)
-        return;
-    m_contentsStale = true;
-    auto& views = viewsWaitingForPixels();
-    // Nobody may look for a long time: views gone meanwhile are let go of.
-    if (views.size() >= 64)
-        std::erase_if(views, [](const auto& weak) { return weak.expired(); });
-    views.push_back(std::static_pointer_cast<UIView>(shared_from_this()));
 }
 
 void UIView::drawRect(CGRect) {}

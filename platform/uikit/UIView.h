@@ -102,16 +102,17 @@ public:
     // of its tree that draw to be drawn again. 0 is the screen's scale.
     static void setContentsScale(CGFloat scale);
     static CGFloat contentsScale();
-    // Automatic: each display pass draws a bitmap, as on a screen that shows
-    // every frame. OnDemand: passes run as often, and drawRect runs in them,
-    // so what a drawing decides (a slider's thumb box) is as on a screen; but
-    // it draws into a single pixel, and the bitmap is made only when
-    // something looks (a picture, a window frame), through
-    // displayPendingViews(). A host that nobody watches draws no bitmaps.
+    // Automatic: a display pass follows every change, as on a screen that
+    // shows each frame. OnDemand: views wait until something looks at what
+    // they drew (a picture, a window frame, a dump of the thumb box, a
+    // touch), which then calls displayPendingViews(); a host that nobody
+    // watches draws nothing however often the ring ticks.
     enum class DisplayPasses { Automatic, OnDemand };
     static void setDisplayPasses(DisplayPasses passes);
+    // Draws every view that waits, when views wait; with automatic passes
+    // the run loop's pass does that and this does nothing.
     static void displayPendingViews();
-    // How many bitmaps views have drawn in this process, for dumps.
+    // How many times views have drawn themselves in this process, for dumps.
     static long drawCount();
 
     // Hit testing and coordinates.
@@ -148,8 +149,7 @@ private:
     void resizeSubviews(CGSize oldSize);
     void autoresize(CGSize oldSuperSize, CGSize newSuperSize);
     static void scheduleDisplayPass();
-    void drawContents();
-    void drawWithoutPixels();
+    static void runDisplayPass();
 
     CGPoint m_center;
     CGRect m_bounds;
@@ -166,8 +166,6 @@ private:
     UIViewContentMode m_contentMode = UIViewContentMode::ScaleToFill;
     long m_tag = 0;
     bool m_needsDisplay = false;
-    // Drawn without pixels since the bitmap was last made.
-    bool m_contentsStale = false;
     std::shared_ptr<CALayer> m_layer;
     std::vector<std::shared_ptr<UIGestureRecognizer>> m_recognizers;
 };
