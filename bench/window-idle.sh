@@ -13,8 +13,9 @@
 # session bus (needs mpv, its mpris plugin and dbus-run-session), playing a
 # generated track named TEXT with a cover beside it; a title too long for its
 # label keeps scrolling, the dearest steady state. With --source demo the
-# demo player plays its playlist. The goal is at most 2% of one core and
-# 80 MB.
+# demo player plays its playlist. The goals, in shares of one core: 1.5%
+# playing, 2% with a --title of one's own (to try one that scrolls), 0.3%
+# paused; and 80 MB.
 set -euo pipefail
 
 self="$(readlink -f "$0")"
@@ -26,7 +27,6 @@ source_kind=mpris
 state=playing
 title="Evening Tone"
 window=(--window)
-cpu_goal_percent=2
 memory_goal_kb=$((80 * 1024))
 
 usage() {
@@ -56,6 +56,9 @@ done
 [[ "$source_kind" == demo || "$source_kind" == mpris ]] || usage
 [[ "$state" == playing || "$state" == paused ]] || usage
 [[ -n "$title" && "$title" != */* ]] || usage
+cpu_goal_percent=1.5
+[[ "$title" != "Evening Tone" ]] && cpu_goal_percent=2
+[[ "$state" == paused ]] && cpu_goal_percent=0.3
 host="$(readlink -f "$host")"
 root="$(readlink -f "$root")"
 [[ -x "$host" ]] || { echo "window-idle: no host at $host; run make" >&2; exit 1; }
@@ -102,12 +105,14 @@ if [[ "$source_kind" == mpris ]]; then
     mkdir "$work/music"
     track="$work/music/$title.wav"
     samples=$((8000 * (seconds + 60)))
-    le32() { printf "\\x%02x\\x%02x\\x%02x\\x%02x" $(($1 & 255)) $((($1 >> 8) & 255)) \
+    # le32 spells a little-endian word as \xHH escapes; '%b' turns them into bytes
+    # (an escape in a printf format would be read before the digits are there).
+    le32() { printf '\\x%02x\\x%02x\\x%02x\\x%02x' $(($1 & 255)) $((($1 >> 8) & 255)) \
         $((($1 >> 16) & 255)) $((($1 >> 24) & 255)); }
     {
-        printf "RIFF$(le32 $((36 + samples)))WAVEfmt "
-        printf "$(le32 16)\\x01\\x00\\x01\\x00$(le32 8000)$(le32 8000)\\x01\\x00\\x08\\x00"
-        printf "data$(le32 "$samples")"
+        printf '%b' "RIFF$(le32 $((36 + samples)))WAVEfmt "
+        printf '%b' "$(le32 16)\\x01\\x00\\x01\\x00$(le32 8000)$(le32 8000)\\x01\\x00\\x08\\x00"
+        printf '%b' "data$(le32 "$samples")"
         head -c "$samples" /dev/zero | tr '\0' '\200'
     } >"$track"
     cp "$repository/docs/lockscreen.png" "$work/music/cover.png"
@@ -158,7 +163,7 @@ BEGIN {
     share = 100 * cpu / wall
     printf "window-idle: %s source, %s, %.1f s, %s\n", source, state, wall, mode == "--window" ? "in a window on Xvfb" : "headless"
     if (source == "mpris") printf "  track      \"%s\"\n", title
-    printf "  CPU time   %.2f s  = %.2f%% of one core   (goal <= %d%%)   %s\n", cpu, share, cpu_goal, share <= cpu_goal ? "ok" : "OVER"
+    printf "  CPU time   %.2f s  = %.2f%% of one core   (goal <= %s%%)   %s\n", cpu, share, cpu_goal, share <= cpu_goal ? "ok" : "OVER"
     printf "  peak RSS   %.1f MB                      (goal <= %d MB)  %s\n", peak / 1024, memory_goal / 1024, peak <= memory_goal ? "ok" : "OVER"
     printf "  frames     %s in the whole run\n", frames
 }'

@@ -67,6 +67,8 @@ std::vector<ScreenPainter::PixelRect> ScreenPainter::draw() {
     auto shown = root();
     if (!shown || !m_context)
         return pixels;
+    // What views drew is compared before anything is painted, so they draw first.
+    UIView::displayPendingViews();
     DamageTracker::Update update = m_damage.update(shown, NSRunLoop::mainRunLoop().now());
     for (const CGRect& rect : update.rects) {
         int x0 = static_cast<int>(std::floor(m_originX + rect.origin.x * m_scale)) - kDamageMargin;

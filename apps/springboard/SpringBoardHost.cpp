@@ -3,6 +3,7 @@
 #include "apps/common/DeviceChoice.h"
 #include "apps/common/DumpOutput.h"
 #include "apps/common/PreferenceCommands.h"
+#include "apps/common/ProcessMemory.h"
 #include "apps/common/QuotedName.h"
 #include "apps/springboard/LockScreen.h"
 #include "apps/springboard/MediaKeys.h"
@@ -29,6 +30,7 @@
 #include "platform/substrate/MobileSubstrate.h"
 #include "platform/uikit/UIDevice.h"
 #include "platform/uikit/UIScreen.h"
+#include "platform/uikit/UIView.h"
 #include "platform/uikit/UIWindow.h"
 
 #include <algorithm>
@@ -194,6 +196,8 @@ void SpringBoardHost::addDumpSection(std::string name, std::function<Json()> sec
 }
 
 Json SpringBoardHost::dump() const {
+    // A dump tells where the ring's thumb was last drawn: draw what waits.
+    UIView::displayPendingViews();
     Json json = Json::object();
     json.set("time", NSRunLoop::mainRunLoop().now());
     Json device = Json::object();
@@ -223,6 +227,11 @@ Json SpringBoardHost::dump() const {
     }
     json.set("activatorListeners", std::move(listeners));
     json.set("window", ViewDump::dumpView(window()));
+    // What the host costs: its memory, and how often views drew, which a
+    // host without a window does only when something looks.
+    Json process = ProcessMemory::dump();
+    process.set("viewsDrawn", UIView::drawCount());
+    json.set("process", std::move(process));
     for (const auto& [name, section] : m_sections)
         json.set(name, section());
     for (auto& [name, section] : DumpSections::shared().collect())

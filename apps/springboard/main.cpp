@@ -7,6 +7,7 @@
 #include "apps/springboard/NowPlayingSourceOption.h"
 #include "apps/springboard/SpringBoardHost.h"
 #include "apps/springboard/SpringBoardWindow.h"
+#include "platform/uikit/UIView.h"
 
 #include <iostream>
 #include <string>
@@ -72,6 +73,11 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    // Without a window nobody looks at every frame: views draw when something
+    // looks, not on every tick of the ring. A window shows each frame, so its
+    // passes draw as a screen's do.
+    if (!window)
+        UIView::setDisplayPasses(UIView::DisplayPasses::OnDemand);
     SpringBoardHost host(options);
     installNowPlayingSource(*source, host);
     Scenario scenario;

@@ -1,6 +1,6 @@
 #include "platform/graphics/CGImageIO.h"
 
-#include "platform/graphics/CGCairo.h"
+#include "platform/graphics/PNGEncoder.h"
 
 #include <bit>
 #include <cstring>
@@ -199,12 +199,6 @@ CGImageDecodeResult decodeJPEG(std::span<const std::uint8_t> bytes) {
     return {result, result ? CGImageDecodeFailure::None : CGImageDecodeFailure::Malformed};
 }
 
-cairo_status_t appendToVector(void* closure, const unsigned char* data, unsigned int length) {
-    auto* bytes = static_cast<std::vector<std::uint8_t>*>(closure);
-    bytes->insert(bytes->end(), data, data + length);
-    return CAIRO_STATUS_SUCCESS;
-}
-
 } // namespace
 
 CGImageDecodeResult CGImageDecode(std::span<const std::uint8_t> bytes) {
@@ -218,18 +212,15 @@ CGImageDecodeResult CGImageDecode(std::span<const std::uint8_t> bytes) {
 }
 
 CFData CGImageCreatePNGData(const CGImageRef& image) {
-    CairoSurfacePtr surface = CGImageCreateCairoSurface(image);
-    if (!surface)
+    if (!image)
         return nullptr;
-    auto bytes = std::make_shared<std::vector<std::uint8_t>>();
-    if (cairo_surface_write_to_png_stream(surface.get(), appendToVector, bytes.get()) !=
-        CAIRO_STATUS_SUCCESS)
-        return nullptr;
-    return bytes;
+    auto bytes = PNGEncoder::encode(*image, PNGEncoder::Compression::Compact);
+    return bytes ? std::make_shared<std::vector<std::uint8_t>>(std::move(*bytes)) : nullptr;
 }
 
 bool CGImageWritePNGToFile(const CGImageRef& image, const std::filesystem::path& hostPath) {
-    CFData bytes = CGImageCreatePNGData(image);
+    // A file is written to be looked at: speed matters more than its size.
+    auto bytes = image ? PNGEncoder::encode(*image, PNGEncoder::Compression::Fast) : std::nullopt;
     if (!bytes)
         return false;
     std::ofstream file(hostPath, std::ios::binary | std::ios::trunc);

@@ -1,5 +1,7 @@
 #include "platform/mediaremote/DemoMusicArtwork.h"
 
+#include "platform/graphics/PNGEncoder.h"
+
 #include <array>
 #include <cairo.h>
 #include <cmath>
@@ -138,12 +140,6 @@ void drawBlocks(cairo_t* cr, double side) {
     cairo_stroke(cr);
 }
 
-cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned int length) {
-    auto* bytes = static_cast<std::vector<std::uint8_t>*>(closure);
-    bytes->insert(bytes->end(), data, data + length);
-    return CAIRO_STATUS_SUCCESS;
-}
-
 } // namespace
 
 CFData DemoMusicArtworkCreatePNG(DemoMusicArtworkDesign design, std::size_t side) {
@@ -176,9 +172,10 @@ CFData DemoMusicArtworkCreatePNG(DemoMusicArtworkDesign design, std::size_t side
     }
     cairo_destroy(cr);
     cairo_surface_flush(surface.get());
-    auto bytes = std::make_shared<std::vector<std::uint8_t>>();
-    if (cairo_surface_write_to_png_stream(surface.get(), appendBytes, bytes.get()) !=
-        CAIRO_STATUS_SUCCESS)
-        return nullptr;
-    return bytes;
+    // Every demo track's artwork is made when the home screen starts: the
+    // fast level keeps that start short, and the player decodes it the same.
+    std::size_t stride = static_cast<std::size_t>(cairo_image_surface_get_stride(surface.get()));
+    auto bytes = PNGEncoder::encode({cairo_image_surface_get_data(surface.get()), stride * side},
+                                    side, side, stride, true, PNGEncoder::Compression::Fast);
+    return bytes ? std::make_shared<std::vector<std::uint8_t>>(std::move(*bytes)) : nullptr;
 }

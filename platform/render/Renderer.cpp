@@ -143,7 +143,13 @@ void drawLabel(CGContext& context, UILabel& label) {
             double cycle = textWidth + kMarqueeGap;
             double travel = std::max(0.0, elapsed - kMarqueePause) * kMarqueeSpeed;
             double offset = std::fmod(travel, cycle);
+            // Two copies follow each other; one wholly outside the label
+            // would only cost a layout's glyphs for no pixel. Ink may reach a
+            // little past the text's width, as far as an italic leans.
             for (double start : {x - offset, x - offset + cycle}) {
+                if (start + textWidth + textHeight <= bounds.origin.x ||
+                    start - textHeight >= bounds.origin.x + bounds.size.width)
+                    continue;
                 cairo_move_to(cr, start, y);
                 pango_cairo_show_layout(cr, layout);
             }
@@ -249,6 +255,8 @@ CGImageRef Renderer::render(const std::shared_ptr<UIView>& root, CGFloat scale) 
     if (!(size.width * scale >= 1) || !(size.height * scale >= 1) || size.width * scale > 16384 ||
         size.height * scale > 16384)
         return nullptr;
+    // Views that wait to be drawn until something looks are drawn now.
+    UIView::displayPendingViews();
     // An image context: y down, in points, at the scale asked for.
     CGContextRef context = UIGraphicsCreateImageContext(size, false, scale);
     if (!context)
@@ -262,6 +270,7 @@ CGImageRef Renderer::render(const std::shared_ptr<UIView>& root, CGFloat scale) 
 void Renderer::draw(const CGContextRef& context, const std::shared_ptr<UIView>& root) {
     if (!context || !root)
         return;
+    UIView::displayPendingViews();
     context->save();
     cairo_translate(context->cairo(), -root->frame().origin.x, -root->frame().origin.y);
     drawView(*context, *root, NSRunLoop::mainRunLoop().now());

@@ -176,7 +176,10 @@ std::vector<std::weak_ptr<UIView>>& viewsNeedingDisplay() {
     static std::vector<std::weak_ptr<UIView>> views;
     return views;
 }
+
 bool displayPassScheduled = false;
+UIView::DisplayPasses displayPasses = UIView::DisplayPasses::Automatic;
+long viewsDrawn = 0;
 // 0: the screen's. Only the main thread draws, so a plain value does.
 CGFloat contentsScaleForDrawing = 0;
 } // namespace
@@ -189,18 +192,35 @@ CGFloat UIView::contentsScale() {
     return contentsScaleForDrawing;
 }
 
+void UIView::setDisplayPasses(DisplayPasses passes) {
+    displayPasses = passes;
+}
+
+long UIView::drawCount() {
+    return viewsDrawn;
+}
+
+void UIView::displayPendingViews() {
+    if (displayPasses == DisplayPasses::OnDemand)
+        runDisplayPass();
+}
+
+void UIView::runDisplayPass() {
+    auto views = std::move(viewsNeedingDisplay());
+    viewsNeedingDisplay().clear();
+    for (const auto& weak : views) {
+        if (auto view = weak.lock())
+            view->displayIfNeeded();
+    }
+}
+
 void UIView::scheduleDisplayPass() {
-    if (displayPassScheduled)
+    if (displayPassScheduled || displayPasses == DisplayPasses::OnDemand)
         return;
     displayPassScheduled = true;
     NSRunLoop::mainRunLoop().enqueue([] {
         displayPassScheduled = false;
-        auto views = std::move(viewsNeedingDisplay());
-        viewsNeedingDisplay().clear();
-        for (const auto& weak : views) {
-            if (auto view = weak.lock())
-                view->displayIfNeeded();
-        }
+        runDisplayPass();
     });
 }
 
@@ -208,7 +228,12 @@ void UIView::setNeedsDisplay() {
     if (m_needsDisplay)
         return;
     m_needsDisplay = true;
-    viewsNeedingDisplay().push_back(std::static_pointer_cast<UIView>(shared_from_this()));
+    auto& views = viewsNeedingDisplay();
+    // Waiting for a look can take long: views gone meanwhile are let go of
+    // rather than kept in the list.
+    if (views.size() >= 64)
+        std::erase_if(views, [](const auto& weak) { return weak.expired(); });
+    views.push_back(std::static_pointer_cast<UIView>(shared_from_this()));
     scheduleDisplayPass();
 }
 
@@ -224,6 +249,7 @@ void UIView::displayIfNeeded() {
         return;
     }
     UIGraphicsBeginImageContextWithOptions(size, false, contentsScaleForDrawing);
+    ++viewsDrawn;
     drawRect(m_bounds);
     std::shared_ptr<UIImage> image = UIGraphicsGetImageFromCurrentImageContext();
     UIGraphicsEndImageContext();

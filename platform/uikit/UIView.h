@@ -102,6 +102,18 @@ public:
     // of its tree that draw to be drawn again. 0 is the screen's scale.
     static void setContentsScale(CGFloat scale);
     static CGFloat contentsScale();
+    // Automatic: a display pass follows every change, as on a screen that
+    // shows each frame. OnDemand: views wait until something looks at what
+    // they drew (a picture, a window frame, a dump of the thumb box, a
+    // touch), which then calls displayPendingViews(); a host that nobody
+    // watches draws nothing however often the ring ticks.
+    enum class DisplayPasses { Automatic, OnDemand };
+    static void setDisplayPasses(DisplayPasses passes);
+    // Draws every view that waits, when views wait; with automatic passes
+    // the run loop's pass does that and this does nothing.
+    static void displayPendingViews();
+    // How many times views have drawn themselves in this process, for dumps.
+    static long drawCount();
 
     // Hit testing and coordinates.
     virtual std::shared_ptr<UIView> hitTest(CGPoint point, const std::shared_ptr<UIEvent>& event);
@@ -137,6 +149,7 @@ private:
     void resizeSubviews(CGSize oldSize);
     void autoresize(CGSize oldSuperSize, CGSize newSuperSize);
     static void scheduleDisplayPass();
+    static void runDisplayPass();
 
     CGPoint m_center;
     CGRect m_bounds;

@@ -27,6 +27,9 @@ std::shared_ptr<UIEvent> UIWindow::eventFor(const std::shared_ptr<UITouch>& touc
 }
 
 void UIWindow::touchDown(CGPoint point) {
+    // Hit tests (a slider's thumb box) use where views were last drawn; views
+    // that wait for a look are drawn now, as a screen would have by then.
+    UIView::displayPendingViews();
     if (m_touch)
         touchCancel();
     CFAbsoluteTime now = NSRunLoop::mainRunLoop().now();
@@ -70,6 +73,7 @@ void UIWindow::touchMove(CGPoint point) {
     auto touch = m_touch;
     if (!touch)
         return;
+    UIView::displayPendingViews();
     touch->update(UITouchPhase::Moved, point, NSRunLoop::mainRunLoop().now());
     auto event = eventFor(touch);
     UITouchSet touches{touch};
@@ -87,6 +91,7 @@ void UIWindow::touchUp(CGPoint point) {
     auto touch = m_touch;
     if (!touch)
         return;
+    UIView::displayPendingViews();
     touch->update(UITouchPhase::Ended, point, NSRunLoop::mainRunLoop().now());
     auto event = eventFor(touch);
     UITouchSet touches{touch};

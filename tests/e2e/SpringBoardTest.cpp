@@ -325,6 +325,43 @@ TEST_F(SpringBoard, PreferencesWrittenByAScenarioReachThePlayer) {
     EXPECT_TRUE(found);
 }
 
+TEST_F(SpringBoard, ARingNobodyLooksAtIsDrawnOnlyWhenSomethingAsks) {
+    ASSERT_EQ(host.run("clear\ntrack Long|A|1000|none\nplay\nwait 10\ndump a.json\nwait 10\n"
+                       "dump b.json\nsnapshot shot.png\ndump c.json\n"),
+              0)
+        << host.standardError();
+    auto first = host.readJson("a.json").value();
+    auto second = host.readJson("b.json").value();
+    auto third = host.readJson("c.json").value();
+    auto drawn = [](const Json& dump) { return dump["process"]["viewsDrawn"].asNumber(); };
+    // A hundred ticks moved the ring between the dumps; it was drawn once,
+    // for the second dump, whose thumb box shows where it went. Nothing had
+    // moved since, so the snapshot drew nothing more.
+    EXPECT_EQ(drawn(second) - drawn(first), 1);
+    EXPECT_NE(second["player"]["songScrubber"]["thumbCenterPoint"][0].asNumber(),
+              first["player"]["songScrubber"]["thumbCenterPoint"][0].asNumber());
+    EXPECT_EQ(drawn(third), drawn(second));
+}
+
+TEST_F(SpringBoard, ADayOfPlaybackKeepsTheTimeAndTheMemoryFlat) {
+    ASSERT_EQ(host.run("clear\ntrack Day|A|90000|none\nplay\nwait 43200\ndump half.json\n"
+                       "wait 43200\ndump day.json\n"),
+              0)
+        << host.standardError();
+    auto half = host.readJson("half.json").value();
+    auto day = host.readJson("day.json").value();
+    EXPECT_EQ(day["player"]["labels"]["track"].asString(), "24:00:00 - 25:00:00");
+    // Over the second half of the day, once what the allocator (or a
+    // sanitizer's quarantine) keeps has settled: 432,000 ticks, where a leak
+    // of one small allocation a tick would add 13 MB. The margin is the ring
+    // drawn anew for the dump, 990 pixels square: its bitmap and the image
+    // taken from it, about 4 MB each.
+    double growth =
+        day["process"]["peakResidentKB"].asNumber() - half["process"]["peakResidentKB"].asNumber();
+    EXPECT_GT(half["process"]["peakResidentKB"].asNumber(), 0);
+    EXPECT_LE(growth, 8 * 1024);
+}
+
 } // namespace
 
 namespace {
