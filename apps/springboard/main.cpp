@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
     // Without a window nobody looks at every frame: views draw when something
     // looks, not on every tick of the ring. A window shows each frame, so its
     // passes draw as a screen's do.
-    if (!window)
+    if (!arguments.window)
         UIView::setDisplayPasses(UIView::DisplayPasses::OnDemand);
     SpringBoardHost host(options);
     installNowPlayingSource(*source, host);
