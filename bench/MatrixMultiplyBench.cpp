@@ -60,29 +60,42 @@ void BM_TintFill(benchmark::State& state) {
     countPixels(state, kWidth * kHeight);
 }
 
-// Both, as the effect runs them: the matrix from one context's bitmap into
-// another's, then the tint over a context of the same size.
-void BM_SaturationAndTint(benchmark::State& state) {
+// The matrix from one context's bitmap into another's, then the tint over
+// the second, as the effect runs them, on a repeating byte pattern.
+struct SaturationAndTint {
     const CGContextRef source = CGBitmapContextCreate(kWidth, kHeight);
     const CGContextRef saturated = CGBitmapContextCreate(kWidth, kHeight);
     const std::vector<uint8_t> pattern = patternPixels(kWidth, kHeight);
-    auto* sourceBytes = static_cast<uint8_t*>(CGBitmapContextGetData(source));
-    for (long y = 0; y < kHeight; ++y)
-        std::copy_n(&pattern[y * kWidth * 4], kWidth * 4,
-                    sourceBytes + y * CGBitmapContextGetBytesPerRow(source));
-    vImage_Buffer src{sourceBytes, kHeight, kWidth, CGBitmapContextGetBytesPerRow(source)};
-    vImage_Buffer dest{CGBitmapContextGetData(saturated), kHeight, kWidth,
-                       CGBitmapContextGetBytesPerRow(saturated)};
     const std::array<int16_t, 16> matrix = ImageEffects::saturationMatrix(0.8);
-    const CGRect rect = CGRectMake(0, 0, kWidth, kHeight);
-    for (auto _ : state) {
+    vImage_Buffer src{};
+    vImage_Buffer dest{};
+
+    SaturationAndTint() {
+        auto* sourceBytes = static_cast<uint8_t*>(CGBitmapContextGetData(source));
+        for (long y = 0; y < kHeight; ++y)
+            std::copy_n(&pattern[y * kWidth * 4], kWidth * 4,
+                        sourceBytes + y * CGBitmapContextGetBytesPerRow(source));
+        src = {sourceBytes, kHeight, kWidth, CGBitmapContextGetBytesPerRow(source)};
+        dest = {CGBitmapContextGetData(saturated), kHeight, kWidth,
+                CGBitmapContextGetBytesPerRow(saturated)};
+    }
+
+    void run() {
         vImageMatrixMultiply_ARGB8888(&src, &dest, matrix.data(), 256, nullptr, nullptr,
                                       kvImageNoFlags);
         CGContextSaveGState(saturated);
         CGContextSetFillColorWithColor(saturated, UIColor::colorWithRed(0, 0, 0, 0.4));
-        CGContextFillRect(saturated, rect);
+        CGContextFillRect(saturated, CGRectMake(0, 0, kWidth, kHeight));
         CGContextRestoreGState(saturated);
         benchmark::DoNotOptimize(CGBitmapContextGetData(saturated));
+    }
+};
+
+// Both, as the effect runs them.
+void BM_SaturationAndTint(benchmark::State& state) {
+    SaturationAndTint effect;
+    for (auto _ : state) {
+        effect.run();
     }
     countPixels(state, kWidth * kHeight);
 }
@@ -92,39 +105,20 @@ void BM_SaturationAndTint(benchmark::State& state) {
 // cv::transform with the same 4x4 matrix over the same pixels, in alternation.
 void BM_SaturationAndTintAgainstTransform(benchmark::State& state) {
     cv::setNumThreads(1);
-    const CGContextRef source = CGBitmapContextCreate(kWidth, kHeight);
-    const CGContextRef saturated = CGBitmapContextCreate(kWidth, kHeight);
-    const std::vector<uint8_t> pattern = patternPixels(kWidth, kHeight);
-    auto* sourceBytes = static_cast<uint8_t*>(CGBitmapContextGetData(source));
-    for (long y = 0; y < kHeight; ++y)
-        std::copy_n(&pattern[y * kWidth * 4], kWidth * 4,
-                    sourceBytes + y * CGBitmapContextGetBytesPerRow(source));
-    vImage_Buffer src{sourceBytes, kHeight, kWidth, CGBitmapContextGetBytesPerRow(source)};
-    vImage_Buffer dest{CGBitmapContextGetData(saturated), kHeight, kWidth,
-                       CGBitmapContextGetBytesPerRow(saturated)};
-    const std::array<int16_t, 16> matrix = ImageEffects::saturationMatrix(0.8);
-    const CGRect rect = CGRectMake(0, 0, kWidth, kHeight);
+    SaturationAndTint effect;
 
     // cv::transform's matrix has a row per destination channel; ours a row
     // per source channel, in units of 1/256.
     cv::Mat transform(4, 4, CV_32F);
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j)
-            transform.at<float>(j, i) = static_cast<float>(matrix[i * 4 + j]) / 256.0f;
-    cv::Mat cvIn(kHeight, kWidth, CV_8UC4, const_cast<uint8_t*>(pattern.data()));
+            transform.at<float>(j, i) = static_cast<float>(effect.matrix[i * 4 + j]) / 256.0f;
+    cv::Mat cvIn(kHeight, kWidth, CV_8UC4, const_cast<uint8_t*>(effect.pattern.data()));
     cv::Mat cvOut(kHeight, kWidth, CV_8UC4);
 
     PairedTiming timing;
     for (auto _ : state) {
-        const double ours = PairedTiming::cpuSeconds([&] {
-            vImageMatrixMultiply_ARGB8888(&src, &dest, matrix.data(), 256, nullptr, nullptr,
-                                          kvImageNoFlags);
-            CGContextSaveGState(saturated);
-            CGContextSetFillColorWithColor(saturated, UIColor::colorWithRed(0, 0, 0, 0.4));
-            CGContextFillRect(saturated, rect);
-            CGContextRestoreGState(saturated);
-            benchmark::DoNotOptimize(CGBitmapContextGetData(saturated));
-        });
+        const double ours = PairedTiming::cpuSeconds([&] { effect.run(); });
         const double reference = PairedTiming::cpuSeconds([&] {
             cv::transform(cvIn, cvOut, transform);
             benchmark::DoNotOptimize(cvOut.data);
