@@ -3,8 +3,8 @@
 #include "platform/preferences/PSSpecifier.h"
 #include "platform/preferences/PSTableCell.h"
 #include "platform/uikit/TextLines.h"
-#include "platform/uikit/UILabel.h"
 #include "platform/uikit/UIScrollView.h"
+#include "platform/uikit/ViewBuilding.h"
 
 #include <algorithm>
 #include <cctype>
@@ -17,7 +17,6 @@ const UIColor kSeparator = UIColor::colorWithRed(200 / 255.0, 199 / 255.0, 204 /
 constexpr CGFloat kSectionGap = 35;
 constexpr CGFloat kHeaderGap = 55;
 constexpr CGFloat kFooterLineHeight = 17;
-constexpr CGFloat kHairline = 0.5;
 
 std::string uppercased(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -77,7 +76,7 @@ size_t PSGroupedTableDrawer::drawSection(const std::vector<std::shared_ptr<PSSpe
         m_y += cell->height();
     }
     if (!firstRow)
-        addLine(0, m_y - kHairline, m_width);
+        addLine(0, m_y - kHairlineHeight, m_width);
     return index;
 }
 
@@ -91,15 +90,9 @@ void PSGroupedTableDrawer::drawFooter(const std::string& footer) {
 }
 
 void PSGroupedTableDrawer::addLine(CGFloat x, CGFloat y, CGFloat width) {
-    auto line = UIView::create({{x, y}, {width, kHairline}});
-    line->setBackgroundColor(kSeparator);
-    m_table.addSubview(line);
+    addHairline(m_table, x, y, width, kSeparator);
 }
 
 void PSGroupedTableDrawer::addCaption(const std::string& text, CGRect frame) {
-    auto label = UILabel::create(frame);
-    label->setText(text);
-    label->setFont(UIFont::systemFontOfSize(13));
-    label->setTextColor(kSecondaryText);
-    m_table.addSubview(label);
+    addLabel(m_table, text, frame, UIFont::systemFontOfSize(13), kSecondaryText);
 }
