@@ -1,107 +1,84 @@
 #include "apps/springboard/TouchCommands.h"
 
+#include "apps/common/ScenarioFinger.h"
 #include "apps/springboard/SpringBoardHost.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/uikit/UIWindow.h"
 
-#include <algorithm>
-#include <cmath>
 #include <utility>
 
 namespace {
 
-// Fingers are sampled at the display's rate while they move.
-constexpr double kTouchSampleInterval = 1.0 / 60.0;
-constexpr double kTapDuration = 0.05;
+// A finger that goes down wakes the screen first; whatever the gesture set
+// off runs before the next line.
+template <class Gesture>
+std::optional<std::string> touch(SpringBoardHost& host, Gesture gesture) {
+    host.noteUserTouch();
+    gesture();
+    NSRunLoop::mainRunLoop().runUntilIdle();
+    return std::nullopt;
+}
 
 } // namespace
 
 void registerTouchCommands(Scenario& scenario, SpringBoardHost& host) {
+    using Result = std::optional<std::string>;
     NSRunLoop& loop = NSRunLoop::mainRunLoop();
+    // Taps and drags touch whatever window the lock screen shows at the time.
+    ScenarioFinger finger{[&host](CGPoint point) { host.window()->touchDown(point); },
+                          [&host](CGPoint point) { host.window()->touchMove(point); },
+                          [&host](CGPoint point) { host.window()->touchUp(point); }};
 
-    scenario.addCommand("down",
-                        {"down X Y", 2, 2,
-                         [&host, &loop](const Scenario::Line& line) -> std::optional<std::string> {
-                             auto p = parseScenarioPoint(line, 0);
-                             if (!p)
-                                 return "bad coordinates";
-                             host.noteUserTouch();
-                             host.window()->touchDown(*p);
-                             loop.runUntilIdle();
-                             return std::nullopt;
-                         }});
+    scenario.addCommand("down", {"down X Y", 2, 2, [&host](const Scenario::Line& line) -> Result {
+                                     auto point = parseScenarioPoint(line, 0);
+                                     if (!point)
+                                         return "bad coordinates";
+                                     return touch(host, [&] { host.window()->touchDown(*point); });
+                                 }});
     // Moving and lifting need a finger that is down.
     using Phase = void (UIWindow::*)(CGPoint);
     for (auto [name, phase] : {std::pair<std::string, Phase>{"move", &UIWindow::touchMove},
                                std::pair<std::string, Phase>{"up", &UIWindow::touchUp}}) {
-        scenario.addCommand(name, {name + " X Y", 2, 2,
-                                   [&host, phase = phase, &loop](
-                                       const Scenario::Line& line) -> std::optional<std::string> {
-                                       auto p = parseScenarioPoint(line, 0);
-                                       if (!p)
-                                           return "bad coordinates";
-                                       host.boot();
-                                       if (!host.window()->hasActiveTouch())
-                                           return "no finger is down";
-                                       ((*host.window()).*phase)(*p);
-                                       loop.runUntilIdle();
-                                       return std::nullopt;
-                                   }});
+        scenario.addCommand(name,
+                            {name + " X Y", 2, 2,
+                             [&host, phase = phase, &loop](const Scenario::Line& line) -> Result {
+                                 auto point = parseScenarioPoint(line, 0);
+                                 if (!point)
+                                     return "bad coordinates";
+                                 host.boot();
+                                 if (!host.window()->hasActiveTouch())
+                                     return "no finger is down";
+                                 ((*host.window()).*phase)(*point);
+                                 loop.runUntilIdle();
+                                 return std::nullopt;
+                             }});
     }
     scenario.addCommand(
-        "tap",
-        {"tap X Y", 2, 2, [&host, &loop](const Scenario::Line& line) -> std::optional<std::string> {
-             auto p = parseScenarioPoint(line, 0);
-             if (!p)
-                 return "bad coordinates";
-             host.noteUserTouch();
-             host.window()->touchDown(*p);
-             loop.runFor(kTapDuration);
-             host.window()->touchUp(*p);
-             loop.runUntilIdle();
-             return std::nullopt;
-         }});
-    scenario.addCommand("hold",
-                        {"hold X Y SECONDS", 3, 3,
-                         [&host, &loop](const Scenario::Line& line) -> std::optional<std::string> {
-                             auto p = parseScenarioPoint(line, 0);
-                             std::string error;
-                             auto seconds = parseScenarioTouchDuration(line.arguments[2], &error);
-                             if (!p)
-                                 return "bad coordinates";
-                             if (!seconds)
-                                 return error;
-                             host.noteUserTouch();
-                             host.window()->touchDown(*p);
-                             loop.runFor(*seconds);
-                             host.window()->touchUp(*p);
-                             loop.runUntilIdle();
-                             return std::nullopt;
-                         }});
+        "tap", {"tap X Y", 2, 2, [&host, finger, &loop](const Scenario::Line& line) -> Result {
+                    auto point = parseScenarioPoint(line, 0);
+                    if (!point)
+                        return "bad coordinates";
+                    return touch(host,
+                                 [&] { finger.press(loop, *point, ScenarioFinger::kTapDuration); });
+                }});
     scenario.addCommand(
-        "drag", {"drag X1 Y1 X2 Y2 SECONDS", 5, 5,
-                 [&host, &loop](const Scenario::Line& line) -> std::optional<std::string> {
-                     auto from = parseScenarioPoint(line, 0);
-                     auto to = parseScenarioPoint(line, 2);
-                     std::string error;
-                     auto seconds = parseScenarioTouchDuration(line.arguments[4], &error);
-                     if (!from || !to)
-                         return "bad coordinates";
-                     if (!seconds)
-                         return error;
-                     host.boot();
-                     auto steps =
-                         std::max(1, static_cast<int>(std::ceil(*seconds / kTouchSampleInterval)));
-                     host.noteUserTouch();
-                     host.window()->touchDown(*from);
-                     for (int i = 1; i <= steps; ++i) {
-                         loop.runFor(*seconds / steps);
-                         double t = static_cast<double>(i) / steps;
-                         host.window()->touchMove(
-                             {from->x + (to->x - from->x) * t, from->y + (to->y - from->y) * t});
-                     }
-                     host.window()->touchUp(*to);
-                     loop.runUntilIdle();
-                     return std::nullopt;
-                 }});
+        "hold",
+        {"hold X Y SECONDS", 3, 3, [&host, finger, &loop](const Scenario::Line& line) -> Result {
+             auto point = parseScenarioPoint(line, 0);
+             std::string error;
+             auto seconds = parseScenarioTouchDuration(line.arguments[2], &error);
+             if (!point)
+                 return "bad coordinates";
+             if (!seconds)
+                 return error;
+             return touch(host, [&] { finger.press(loop, *point, *seconds); });
+         }});
+    scenario.addCommand("drag", {"drag X1 Y1 X2 Y2 SECONDS", 5, 5,
+                                 [&host, finger, &loop](const Scenario::Line& line) -> Result {
+                                     std::string error;
+                                     auto drag = ScenarioDrag::parse(line, &error);
+                                     if (!drag)
+                                         return error;
+                                     return touch(host, [&] { finger.drag(loop, *drag); });
+                                 }});
 }
