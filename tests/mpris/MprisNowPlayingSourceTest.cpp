@@ -66,7 +66,7 @@ protected:
     }
 
     void startSource() {
-        auto bus = MprisBusConnection::connectToAddress(m_bus->address());
+        auto bus = BusConnection::open(m_bus->address());
         ASSERT_TRUE(bus);
         m_source = MprisNowPlayingSource::create(bus);
         m_source->setChangeHandler([this](Change change) {

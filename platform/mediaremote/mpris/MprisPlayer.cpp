@@ -43,25 +43,25 @@ std::optional<std::int64_t> positionValue(const sdbus::Variant& value) {
 
 } // namespace
 
-std::shared_ptr<MprisPlayer> MprisPlayer::create(std::shared_ptr<MprisBusConnection> bus,
+std::shared_ptr<MprisPlayer> MprisPlayer::create(std::shared_ptr<BusConnection> bus,
                                                  std::string busName, std::string owner,
                                                  ChangeHandler handler) {
     return makeObject<MprisPlayer>(std::move(bus), std::move(busName), std::move(owner),
                                    std::move(handler));
 }
 
-MprisPlayer::MprisPlayer(std::shared_ptr<MprisBusConnection> bus, std::string busName,
-                         std::string owner, ChangeHandler handler)
+MprisPlayer::MprisPlayer(std::shared_ptr<BusConnection> bus, std::string busName, std::string owner,
+                         ChangeHandler handler)
     : m_bus(std::move(bus)), m_busName(std::move(busName)), m_owner(std::move(owner)),
       m_handler(std::move(handler)) {
     m_lastActive = now();
     m_position.reset(m_lastActive);
-    if (!m_bus || !m_bus->isConnected())
+    if (!m_bus || !m_bus->isOpen())
         return;
     try {
         // Calls go to the unique name: if the well-known name moves to
         // another program, that is another player.
-        m_proxy = sdbus::createProxy(m_bus->connection(), m_owner,
+        m_proxy = sdbus::createProxy(*m_bus->connection(), m_owner,
                                      std::string(MprisPlayerTracker::kObjectPath));
     } catch (const std::exception&) {
         m_proxy.reset();
@@ -265,8 +265,8 @@ void MprisPlayer::send(sdbus::MethodCall& call,
             } catch (const std::exception&) {
             }
         },
-        MprisBusConnection::kReplyTimeout);
-    m_bus->callsQueued();
+        BusConnection::kReplyTimeout);
+    m_bus->messagesQueued();
 }
 
 void MprisPlayer::forgetArtwork(Changes& changes) {
