@@ -25,8 +25,9 @@ public:
     static constexpr std::string_view kBusNamePrefix = "org.mpris.MediaPlayer2.";
     static constexpr std::string_view kObjectPath = "/org/mpris/MediaPlayer2";
     static constexpr std::string_view kPlayerInterface = "org.mpris.MediaPlayer2.Player";
-    // A call that blocks (only the bus's own, at start-up) gives up after
-    // this long: a bus that hangs must not hold up the lock screen.
+    // Calls that block (only the bus's own, at start-up: the name list and
+    // the match rules) give up after this long: a bus that hangs must not
+    // hold up the lock screen.
     static constexpr std::chrono::milliseconds kCallTimeout{250};
 
     struct Handlers {
@@ -46,6 +47,7 @@ public:
     // Subscribes to the signals, then asks for the names already there.
     // False when the bus refused the subscriptions.
     bool start();
+
     static bool isPlayerName(std::string_view name);
     // The players' names on the bus now, asked and waited for (bounded by
     // the call timeout); nothing when the bus did not answer. For choosing a
