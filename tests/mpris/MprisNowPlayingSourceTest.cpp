@@ -160,6 +160,19 @@ TEST_F(MprisNowPlayingSourceTest, ATrackWithoutATitleIsNamedAfterItsFile) {
     }
 }
 
+// The source outlives its bus: its players and subscriptions go with the
+// connection, and nothing of them is left to point into it afterwards.
+TEST_F(MprisNowPlayingSourceTest, TheBusGoingAwayLeavesNothingPlayingAndNothingBehind) {
+    startPlayer("alpha");
+    startSource();
+    ASSERT_TRUE(runUntil([&] { return shown().has_value(); }));
+    m_bus->stop();
+    ASSERT_TRUE(runUntil([&] { return !m_source->isConnected() && !shown(); }));
+    EXPECT_FALSE(m_source->isPlaying());
+    EXPECT_EQ(m_source->dump()["players"].size(), 0u);
+    m_source.reset();
+}
+
 TEST_F(MprisNowPlayingSourceTest, CommandsGoToTheShownPlayerOnly) {
     SpawnedProcess& alpha = startPlayer("alpha");
     SpawnedProcess& beta = startPlayer("beta");
