@@ -43,13 +43,13 @@ Json infoJson(const std::optional<CFDictionary>& info) {
     Json json = Json::object();
     for (const auto& [key, value] : *info) {
         if (const auto* text = value.string())
-            json.set(key, *text);
+            json[key] = *text;
         else if (const auto* bytes = value.bytes())
-            json.set(key, "<" + std::to_string(*bytes ? (*bytes)->size() : 0) + " bytes>");
+            json[key] = "<" + std::to_string(*bytes ? (*bytes)->size() : 0) + " bytes>";
         else if (const auto* date = value.date())
-            json.set(key, date->absoluteTime);
+            json[key] = date->absoluteTime;
         else if (value.isNumber() || value.isBoolean())
-            json.set(key, value.doubleValue());
+            json[key] = value.doubleValue();
     }
     return json;
 }
@@ -58,51 +58,50 @@ Json infoJson(const std::optional<CFDictionary>& info) {
 
 Json PlayerDumpJson(const Rotix& player) {
     Json json = Json::object();
-    json.set("isSeeking", player.isSeeking());
-    json.set("isTouching", player.isTouching());
-    json.set("f", player.f());
-    json.set("mainID", player.appID() ? Json(*player.appID()) : Json());
-    json.set("dict", infoJson(player.dict()));
-    json.set("tickTimerRunning", player.timer() && player.timer()->isValid());
-    json.set("retryPending", player._delayTimer() && player._delayTimer()->isValid());
-    json.set("lastCall", player._lastCall()
-                             ? Json(player._lastCall()->timeIntervalSinceReferenceDate())
-                             : Json());
+    json["isSeeking"] = player.isSeeking();
+    json["isTouching"] = player.isTouching();
+    json["f"] = player.f();
+    json["mainID"] = player.appID() ? Json(*player.appID()) : Json();
+    json["dict"] = infoJson(player.dict());
+    json["tickTimerRunning"] = player.timer() && player.timer()->isValid();
+    json["retryPending"] = player._delayTimer() && player._delayTimer()->isValid();
+    json["lastCall"] =
+        player._lastCall() ? Json(player._lastCall()->timeIntervalSinceReferenceDate()) : Json();
     if (auto ring = player.songScrubber()) {
         Json slider = Json::object();
-        slider.set("value", static_cast<double>(ring->value()));
-        slider.set("minimumValue", static_cast<double>(ring->minimumValue()));
-        slider.set("maximumValue", static_cast<double>(ring->maximumValue()));
-        slider.set("minimumTrackTintColor", colorJson(ring->minimumTrackTintColor()));
-        slider.set("maximumTrackTintColor", colorJson(ring->maximumTrackTintColor()));
-        slider.set("thumbTintColor", colorJson(ring->thumbTintColor()));
-        slider.set("userInteractionEnabled", ring->isUserInteractionEnabled());
+        slider["value"] = static_cast<double>(ring->value());
+        slider["minimumValue"] = static_cast<double>(ring->minimumValue());
+        slider["maximumValue"] = static_cast<double>(ring->maximumValue());
+        slider["minimumTrackTintColor"] = colorJson(ring->minimumTrackTintColor());
+        slider["maximumTrackTintColor"] = colorJson(ring->maximumTrackTintColor());
+        slider["thumbTintColor"] = colorJson(ring->thumbTintColor());
+        slider["userInteractionEnabled"] = ring->isUserInteractionEnabled();
         CGPoint thumb = ring->thumbCenterPoint();
         Json thumbJson = Json::array();
-        thumbJson.push(thumb.x);
-        thumbJson.push(thumb.y);
-        slider.set("thumbCenterPoint", std::move(thumbJson));
-        json.set("songScrubber", std::move(slider));
+        thumbJson.push_back(thumb.x);
+        thumbJson.push_back(thumb.y);
+        slider["thumbCenterPoint"] = std::move(thumbJson);
+        json["songScrubber"] = std::move(slider);
     }
     Json labels = Json::object();
     auto text = [](const std::shared_ptr<UILabel>& label) {
         return label && label->text() ? Json(*label->text()) : Json();
     };
-    labels.set("title", text(player.titleLabel()));
-    labels.set("artist", text(player.artistLabel()));
-    labels.set("track", text(player.trackLabel()));
-    labels.set("clock", text(player.clockLabel()));
-    json.set("labels", std::move(labels));
+    labels["title"] = text(player.titleLabel());
+    labels["artist"] = text(player.artistLabel());
+    labels["track"] = text(player.trackLabel());
+    labels["clock"] = text(player.clockLabel());
+    json["labels"] = std::move(labels);
     Json buttons = Json::object();
     auto image = [](const std::shared_ptr<UIButton>& button) {
         return button ? button->imageForState(UIControlStateNormal) : nullptr;
     };
-    buttons.set("playOrPause", glyphName(player, image(player.playOrPauseButton())));
-    buttons.set("skipForward", glyphName(player, image(player.skipForwardButton())));
-    buttons.set("backward", glyphName(player, image(player.backwardButton())));
-    json.set("buttons", std::move(buttons));
+    buttons["playOrPause"] = glyphName(player, image(player.playOrPauseButton()));
+    buttons["skipForward"] = glyphName(player, image(player.skipForwardButton()));
+    buttons["backward"] = glyphName(player, image(player.backwardButton()));
+    json["buttons"] = std::move(buttons);
     if (auto disc = player.songImageView())
-        json.set("disc", ViewDump::dumpImage(disc->image()));
+        json["disc"] = ViewDump::dumpImage(disc->image());
     return json;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/render/Json.h"
+#include "platform/render/DumpJson.h"
 
 class Rotix;
 

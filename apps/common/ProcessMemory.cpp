@@ -33,7 +33,7 @@ Json ProcessMemory::dump() {
     for (const auto& [key, name] :
          {std::pair{"residentKB", "VmRSS"}, {"peakResidentKB", "VmHWM"}}) {
         auto kilobytes = statusKilobytes(status.str(), name);
-        json.set(key, kilobytes ? Json(*kilobytes) : Json());
+        json[key] = kilobytes ? Json(*kilobytes) : Json();
     }
     return json;
 }

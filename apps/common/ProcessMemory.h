@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/render/Json.h"
+#include "platform/render/DumpJson.h"
 
 // The host's own resident memory as the kernel counts it, for dumps: a long
 // run can show that it stays flat.

@@ -75,14 +75,14 @@ int main(int argc, char** argv) {
     host.addDumpSection("saverWindow", [&window] {
         auto statistics = window->statistics();
         Json section = Json::object();
-        section.set("window", static_cast<double>(statistics.window));
-        section.set("process", static_cast<double>(getpid()));
-        section.set("frames", statistics.frames);
-        section.set("pixelWidth", statistics.pixelWidth);
-        section.set("pixelHeight", statistics.pixelHeight);
-        section.set("scale", statistics.scale);
-        section.set("originX", statistics.originX);
-        section.set("originY", statistics.originY);
+        section["window"] = static_cast<double>(statistics.window);
+        section["process"] = static_cast<double>(getpid());
+        section["frames"] = statistics.frames;
+        section["pixelWidth"] = statistics.pixelWidth;
+        section["pixelHeight"] = statistics.pixelHeight;
+        section["scale"] = statistics.scale;
+        section["originX"] = statistics.originX;
+        section["originY"] = statistics.originY;
         return section;
     });
     signals.watch([&window] { window->close(); });

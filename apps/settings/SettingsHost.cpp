@@ -76,53 +76,52 @@ const char* kindName(PSCellType type) {
 
 Json rowJson(PSListController& list, const std::shared_ptr<PSSpecifier>& specifier) {
     Json row = Json::object();
-    row.set("title", specifier->name());
-    row.set("kind", kindName(specifier->cellType()));
+    row["title"] = specifier->name();
+    row["kind"] = kindName(specifier->cellType());
     if (specifier->cellType() == PSCellType::Group) {
-        row.set("footer", specifier->footerText() ? Json(*specifier->footerText()) : Json());
+        row["footer"] = specifier->footerText() ? Json(*specifier->footerText()) : Json();
         return row;
     }
     if (auto key = specifier->key()) {
-        row.set("key", *key);
-        row.set("domain", specifier->defaults() ? Json(*specifier->defaults()) : Json());
+        row["key"] = *key;
+        row["domain"] = specifier->defaults() ? Json(*specifier->defaults()) : Json();
         const CFPropertyList* fallback = specifier->defaultValue();
-        row.set("default", fallback ? valueJson(*fallback) : Json());
+        row["default"] = fallback ? valueJson(*fallback) : Json();
     }
     if (auto cell = list.cellForSpecifier(specifier)) {
         if (specifier->key()) {
             if (specifier->cellType() == PSCellType::Switch)
-                row.set("value", cell->isOn());
+                row["value"] = cell->isOn();
             else
-                row.set("value", valueJson(cell->shownValue()));
-            row.set("stored", cell->storedValue().has_value());
-            row.set("text", cell->valueText());
+                row["value"] = valueJson(cell->shownValue());
+            row["stored"] = cell->storedValue().has_value();
+            row["text"] = cell->valueText();
         }
         // Where the row is on the screen now, under the bar and scrolled
         // with the list: where a finger finds it.
         if (cell->superview() && list.table()) {
             CGRect frame = cell->frame();
             CGPoint offset = list.table()->contentOffset();
-            row.set("frame",
-                    ViewDump::dumpRect(frame.origin.x - offset.x,
-                                       frame.origin.y - offset.y + PSRootController::kBarHeight,
-                                       frame.size.width, frame.size.height));
+            row["frame"] = ViewDump::dumpRect(
+                frame.origin.x - offset.x, frame.origin.y - offset.y + PSRootController::kBarHeight,
+                frame.size.width, frame.size.height);
         }
         if (specifier->cellType() == PSCellType::ListItem)
-            row.set("checked", cell->isChecked());
+            row["checked"] = cell->isChecked();
         if (!cell->message().empty())
-            row.set("message", cell->message());
+            row["message"] = cell->message();
     }
     if (specifier->cellType() == PSCellType::Slider || PSRowInput::isNumeric(*specifier)) {
         auto [low, high] = PSRowInput::range(*specifier);
         if (specifier->numberProperty("min"))
-            row.set("min", low);
+            row["min"] = low;
         if (specifier->numberProperty("max"))
-            row.set("max", high);
+            row["max"] = high;
     }
     if (auto action = specifier->action())
-        row.set("action", *action);
+        row["action"] = *action;
     if (auto detail = specifier->detail())
-        row.set("detail", *detail);
+        row["detail"] = *detail;
     return row;
 }
 
@@ -274,133 +273,133 @@ Json SettingsHost::dump() {
     NSRunLoop::mainRunLoop().runUntilIdle();
     refreshWindow();
     Json json = Json::object();
-    json.set("time", NSRunLoop::mainRunLoop().now());
+    json["time"] = NSRunLoop::mainRunLoop().now();
     Json device = Json::object();
-    device.set("name", m_profile.name);
-    device.set("machine", m_profile.machine);
+    device["name"] = m_profile.name;
+    device["machine"] = m_profile.machine;
     CGRect bounds = UIScreen::mainScreen()->bounds();
-    device.set("screen", ViewDump::dumpRect(bounds.origin.x, bounds.origin.y, bounds.size.width,
-                                            bounds.size.height));
-    json.set("device", std::move(device));
+    device["screen"] =
+        ViewDump::dumpRect(bounds.origin.x, bounds.origin.y, bounds.size.width, bounds.size.height);
+    json["device"] = std::move(device);
 
     Json navigation = Json::array();
     for (const auto& controller : m_root->controllers()) {
         Json entry = Json::object();
-        entry.set("class", controller->className());
-        entry.set("title", controller->navigationItem()->title());
-        navigation.push(std::move(entry));
+        entry["class"] = controller->className();
+        entry["title"] = controller->navigationItem()->title();
+        navigation.push_back(std::move(entry));
     }
-    json.set("navigation", std::move(navigation));
+    json["navigation"] = std::move(navigation);
 
     Json pane;
     if (auto top = topController()) {
         pane = Json::object();
-        pane.set("class", top->className());
-        pane.set("title", top->navigationItem()->title());
+        pane["class"] = top->className();
+        pane["title"] = top->navigationItem()->title();
         auto item = top->navigationItem()->rightBarButtonItem();
         Json button;
         if (item) {
             button = Json::object();
-            button.set("title", item->title());
-            button.set("style", static_cast<long>(item->style()));
-            button.set("action", item->action());
-            button.set("target", item->target() ? Json(item->target()->className()) : Json());
+            button["title"] = item->title();
+            button["style"] = static_cast<long>(item->style());
+            button["action"] = item->action();
+            button["target"] = item->target() ? Json(item->target()->className()) : Json();
         }
-        pane.set("rightBarButton", std::move(button));
+        pane["rightBarButton"] = std::move(button);
         Json rows = Json::array();
         if (auto list = topList()) {
             for (const auto& specifier : list->specifiers())
-                rows.push(rowJson(*list, specifier));
+                rows.push_back(rowJson(*list, specifier));
         }
-        pane.set("rows", std::move(rows));
+        pane["rows"] = std::move(rows);
         Json editing;
         if (m_keyboard->isEditing()) {
             editing = Json::object();
-            editing.set("key", m_keyboard->row()->key().value_or(""));
-            editing.set("text", m_keyboard->text());
+            editing["key"] = m_keyboard->row()->key().value_or("");
+            editing["text"] = m_keyboard->text();
         }
-        pane.set("editing", std::move(editing));
+        pane["editing"] = std::move(editing);
         if (auto list = topList(); list && list->table()) {
-            pane.set("scrollOffset", list->table()->contentOffset().y);
-            pane.set("contentHeight", list->contentHeight());
+            pane["scrollOffset"] = list->table()->contentOffset().y;
+            pane["contentHeight"] = list->contentHeight();
         }
     }
-    json.set("pane", std::move(pane));
+    json["pane"] = std::move(pane);
 
     Json alertJson;
     if (auto alert = UIAlertView::visibleAlert()) {
         alertJson = Json::object();
-        alertJson.set("title", alert->title() ? Json(*alert->title()) : Json());
-        alertJson.set("message", alert->message() ? Json(*alert->message()) : Json());
+        alertJson["title"] = alert->title() ? Json(*alert->title()) : Json();
+        alertJson["message"] = alert->message() ? Json(*alert->message()) : Json();
         Json buttons = Json::array();
         for (long i = 0; i < alert->numberOfButtons(); ++i)
-            buttons.push(alert->buttonTitleAtIndex(i).value_or(""));
-        alertJson.set("buttons", std::move(buttons));
-        alertJson.set("cancelButtonIndex", alert->cancelButtonIndex());
-        alertJson.set("tag", alert->tag());
+            buttons.push_back(alert->buttonTitleAtIndex(i).value_or(""));
+        alertJson["buttons"] = std::move(buttons);
+        alertJson["cancelButtonIndex"] = alert->cancelButtonIndex();
+        alertJson["tag"] = alert->tag();
         // Laid out as the window shows it, for a finger to find its buttons.
         alert->layoutInScreen(UIScreen::mainScreen()->bounds());
         CGRect frame = alert->frame();
-        alertJson.set("frame", ViewDump::dumpRect(frame.origin.x, frame.origin.y, frame.size.width,
-                                                  frame.size.height));
+        alertJson["frame"] =
+            ViewDump::dumpRect(frame.origin.x, frame.origin.y, frame.size.width, frame.size.height);
         auto delegate = alert->delegate();
-        alertJson.set("delegate", delegate ? Json(delegate->className()) : Json());
+        alertJson["delegate"] = delegate ? Json(delegate->className()) : Json();
     }
-    json.set("alert", std::move(alertJson));
+    json["alert"] = std::move(alertJson);
 
     Json urls = Json::array();
     for (const auto& url : UIApplication::sharedApplication()->openedURLs())
-        urls.push(url);
-    json.set("urlsOpened", std::move(urls));
+        urls.push_back(url);
+    json["urlsOpened"] = std::move(urls);
 
     Json mail = Json::object();
-    mail.set("canSendMail", MFMailComposeViewController::canSendMail());
+    mail["canSendMail"] = MFMailComposeViewController::canSendMail();
     Json composed = Json::array();
     auto top = topController();
     for (const auto& composer : m_composers) {
         Json entry = Json::object();
         Json recipients = Json::array();
         for (const auto& recipient : composer->toRecipients())
-            recipients.push(recipient);
-        entry.set("toRecipients", std::move(recipients));
-        entry.set("subject", composer->subject());
-        entry.set("body", composer->messageBody());
-        entry.set("isHTML", composer->isHTML());
-        entry.set("presented", top && top->presentedViewController() == composer);
-        entry.set("result",
-                  composer->result() ? Json(MFMailComposeResultName(*composer->result())) : Json());
-        composed.push(std::move(entry));
+            recipients.push_back(recipient);
+        entry["toRecipients"] = std::move(recipients);
+        entry["subject"] = composer->subject();
+        entry["body"] = composer->messageBody();
+        entry["isHTML"] = composer->isHTML();
+        entry["presented"] = top && top->presentedViewController() == composer;
+        entry["result"] =
+            composer->result() ? Json(MFMailComposeResultName(*composer->result())) : Json();
+        composed.push_back(std::move(entry));
     }
-    mail.set("composed", std::move(composed));
-    json.set("mail", std::move(mail));
+    mail["composed"] = std::move(composed);
+    json["mail"] = std::move(mail);
 
     Json spawned = Json::array();
     for (const auto& record : ProcessSpawn::records()) {
         Json entry = Json::object();
-        entry.set("path", record.path);
-        entry.set("program", record.program);
+        entry["path"] = record.path;
+        entry["program"] = record.program;
         Json arguments = Json::array();
         for (const auto& argument : record.arguments)
-            arguments.push(argument);
-        entry.set("arguments", std::move(arguments));
-        entry.set("result", record.result);
-        entry.set("started", record.result == 0);
+            arguments.push_back(argument);
+        entry["arguments"] = std::move(arguments);
+        entry["result"] = record.result;
+        entry["started"] = record.result == 0;
         if (record.waitOptions) {
             Json wait = Json::object();
-            wait.set("options", *record.waitOptions);
-            wait.set("result", static_cast<long>(record.waitResult.value_or(0)));
-            wait.set("error", record.waitError ? Json(*record.waitError) : Json());
-            entry.set("wait", std::move(wait));
+            wait["options"] = *record.waitOptions;
+            wait["result"] = static_cast<long>(record.waitResult.value_or(0));
+            wait["error"] = record.waitError ? Json(*record.waitError) : Json();
+            entry["wait"] = std::move(wait);
         }
-        spawned.push(std::move(entry));
+        spawned.push_back(std::move(entry));
     }
-    json.set("spawned", std::move(spawned));
+    json["spawned"] = std::move(spawned);
 
-    json.set("window", ViewDump::dumpView(m_window));
+    json["window"] = ViewDump::dumpView(m_window);
     Json log = Json::array();
     for (const auto& line : SystemLog::shared().lines())
-        log.push(line.source + ": " + line.text);
-    json.set("log", std::move(log));
+        log.push_back(line.source + ": " + line.text);
+    json["log"] = std::move(log);
     return json;
 }
 

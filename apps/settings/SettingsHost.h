@@ -2,7 +2,7 @@
 
 #include "apps/common/HostClock.h"
 #include "apps/common/Scenario.h"
-#include "platform/render/Json.h"
+#include "platform/render/DumpJson.h"
 #include "platform/uikit/UIDeviceProfile.h"
 
 #include <memory>

@@ -298,6 +298,6 @@ void SettingsHost::registerCommands(Scenario& scenario) {
                          }});
 
     scenario.addCommand("dump", {"dump FILE.json|-", 1, 1, [this](const Line& line) -> Result {
-                                     return writeDump(dump().serialize(), line.arguments[0]);
+                                     return writeDump(serializeDump(dump()), line.arguments[0]);
                                  }});
 }

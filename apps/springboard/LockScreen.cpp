@@ -239,18 +239,18 @@ void LockScreen::noteUserTouch() {
 
 Json LockScreen::dump() const {
     Json json = Json::object();
-    json.set("clock", m_time->text().value_or(""));
-    json.set("date", m_date->text().value_or(""));
-    json.set("page", m_pages ? Json(m_pages->currentPage()) : Json());
+    json["clock"] = m_time->text().value_or("");
+    json["date"] = m_date->text().value_or("");
+    json["page"] = m_pages ? Json(m_pages->currentPage()) : Json();
     if (auto paged = std::dynamic_pointer_cast<SBPagedScrollView>(m_pages))
-        json.set("pageCancelQueries", paged->cancelQueryCount());
+        json["pageCancelQueries"] = paged->cancelQueryCount();
     if (auto list = std::dynamic_pointer_cast<SBDashBoardNotificationListViewController>(
             m_notificationList)) {
         Json entry = Json::object();
         auto scrollView = std::dynamic_pointer_cast<UIView>(list->notificationListScrollView());
-        entry.set("scrollViewHidden", scrollView ? Json(scrollView->isHidden()) : Json());
-        entry.set("transitions", list->transitionCount());
-        json.set("notificationList", std::move(entry));
+        entry["scrollViewHidden"] = scrollView ? Json(scrollView->isHidden()) : Json();
+        entry["transitions"] = list->transitionCount();
+        json["notificationList"] = std::move(entry);
     }
     Json pages = Json::array();
     for (const auto& made : m_mediaPages) {
@@ -259,31 +259,31 @@ Json LockScreen::dump() const {
             continue;
         Json entry = Json::object();
         auto view = page->isViewLoaded() ? page->view() : nullptr;
-        entry.set("rootViewHidden", view ? Json(view->isHidden()) : Json());
+        entry["rootViewHidden"] = view ? Json(view->isHidden()) : Json();
         Json subviews = Json::array();
         if (view) {
             for (const auto& subview : view->subviews())
-                subviews.push(subview->className());
+                subviews.push_back(subview->className());
         }
-        entry.set("subviews", std::move(subviews));
-        pages.push(std::move(entry));
+        entry["subviews"] = std::move(subviews);
+        pages.push_back(std::move(entry));
     }
-    json.set("mediaControlsPages", std::move(pages));
+    json["mediaControlsPages"] = std::move(pages);
     if (objc_getClass("SBBacklightController")) {
         auto backlight = SBBacklightController::sharedInstance();
         Json entry = Json::object();
-        entry.set("idleTimerResets", backlight->idleTimerResetCount());
-        entry.set("dimmed", backlight->isDimmed());
-        json.set("backlight", std::move(entry));
+        entry["idleTimerResets"] = backlight->idleTimerResetCount();
+        entry["dimmed"] = backlight->isDimmed();
+        json["backlight"] = std::move(entry);
     }
     if (objc_getClass("SBLockScreenManager")) {
         auto controller = SBLockScreenManager::sharedInstance()->lockScreenViewController();
         Json entry = Json::object();
-        entry.set("visible", controller->isPasscodeLockVisible());
-        entry.set("requests", controller->passcodeRequestCount());
-        json.set("passcodeScreen", std::move(entry));
+        entry["visible"] = controller->isPasscodeLockVisible();
+        entry["requests"] = controller->passcodeRequestCount();
+        json["passcodeScreen"] = std::move(entry);
     }
     if (objc_getClass("SBDeviceLockController"))
-        json.set("passcodeLocked", SBDeviceLockController::sharedController()->isPasscodeLocked());
+        json["passcodeLocked"] = SBDeviceLockController::sharedController()->isPasscodeLocked();
     return json;
 }

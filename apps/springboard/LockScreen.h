@@ -3,7 +3,7 @@
 #include "platform/foundation/NSTimer.h"
 #include "platform/graphics/CGGeometry.h"
 #include "platform/objc/NSObject.h"
-#include "platform/render/Json.h"
+#include "platform/render/DumpJson.h"
 
 #include <memory>
 #include <vector>

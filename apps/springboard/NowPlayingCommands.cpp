@@ -188,37 +188,36 @@ Json nowPlayingDumpSection() {
     auto source = service.source();
     Json section = Json::object();
     auto demo = std::dynamic_pointer_cast<DemoMusicApp>(source);
-    section.set("source", source ? Json(demo ? "demo-music" : "other") : Json());
+    section["source"] = source ? Json(demo ? "demo-music" : "other") : Json();
     MRNowPlayingInfo info = source ? source->nowPlayingInfo() : std::nullopt;
-    section.set("playing", source && source->isPlaying());
-    section.set(
-        "bundleIdentifier",
-        optionalString(source ? source->nowPlayingApplicationBundleIdentifier() : std::nullopt));
-    section.set("title", infoString(info, kMRMediaRemoteNowPlayingInfoTitle));
-    section.set("artist", infoString(info, kMRMediaRemoteNowPlayingInfoArtist));
-    section.set("duration", infoNumber(info, kMRMediaRemoteNowPlayingInfoDuration));
+    section["playing"] = source && source->isPlaying();
+    section["bundleIdentifier"] =
+        optionalString(source ? source->nowPlayingApplicationBundleIdentifier() : std::nullopt);
+    section["title"] = infoString(info, kMRMediaRemoteNowPlayingInfoTitle);
+    section["artist"] = infoString(info, kMRMediaRemoteNowPlayingInfoArtist);
+    section["duration"] = infoNumber(info, kMRMediaRemoteNowPlayingInfoDuration);
     if (demo) {
-        section.set("elapsed", info ? Json(demo->elapsedTime()) : Json());
-        section.set("queueLength", demo->queueLength());
+        section["elapsed"] = info ? Json(demo->elapsedTime()) : Json();
+        section["queueLength"] = demo->queueLength();
         auto index = demo->currentIndex();
-        section.set("index", index ? Json(*index) : Json());
+        section["index"] = index ? Json(*index) : Json();
     } else {
-        section.set("elapsed", extrapolatedElapsed(info));
+        section["elapsed"] = extrapolatedElapsed(info);
     }
     Json commands = Json::array();
     for (const NowPlayingRequest& request : service.requests()) {
         Json entry = Json::object();
-        entry.set("time", request.time);
+        entry["time"] = request.time;
         if (request.kind == NowPlayingRequest::Kind::Command) {
-            entry.set("command", request.command);
-            entry.set("name", std::string(nowPlayingCommandName(request.command)));
+            entry["command"] = request.command;
+            entry["name"] = std::string(nowPlayingCommandName(request.command));
         } else {
-            entry.set("name", "setElapsedTime");
-            entry.set("seconds", request.seconds);
+            entry["name"] = "setElapsedTime";
+            entry["seconds"] = request.seconds;
         }
-        commands.push(std::move(entry));
+        commands.push_back(std::move(entry));
     }
-    section.set("commandCount", static_cast<unsigned long long>(service.requestCount()));
-    section.set("commands", std::move(commands));
+    section["commandCount"] = static_cast<unsigned long long>(service.requestCount());
+    section["commands"] = std::move(commands);
     return section;
 }

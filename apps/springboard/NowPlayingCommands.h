@@ -1,7 +1,7 @@
 #pragma once
 
 #include "apps/common/Scenario.h"
-#include "platform/render/Json.h"
+#include "platform/render/DumpJson.h"
 
 #include <cstddef>
 

@@ -19,6 +19,7 @@ void registerOutputCommands(Scenario& scenario, SpringBoardHost& host) {
                                  [&host](const Scenario::Line& line) -> std::optional<std::string> {
                                      host.boot();
                                      NSRunLoop::mainRunLoop().runUntilIdle();
-                                     return writeDump(host.dump().serialize(), line.arguments[0]);
+                                     return writeDump(serializeDump(host.dump()),
+                                                      line.arguments[0]);
                                  }});
 }

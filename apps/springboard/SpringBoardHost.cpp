@@ -135,10 +135,10 @@ void SpringBoardHost::connectSessionBus() {
         return;
     addDumpSection("sessionBus", [this] {
         Json section = Json::object();
-        section.set("connected", m_bus && m_bus->isOpen());
-        section.set("notifications",
-                    m_busTransport && m_busTransport->isConnected() ? "session bus" : "in-process");
-        section.set("activator", m_activatorService && m_activatorService->isServing());
+        section["connected"] = m_bus && m_bus->isOpen();
+        section["notifications"] =
+            m_busTransport && m_busTransport->isConnected() ? "session bus" : "in-process";
+        section["activator"] = m_activatorService && m_activatorService->isServing();
         return section;
     });
     m_bus = BusConnection::openSessionBus();
@@ -188,47 +188,47 @@ Json SpringBoardHost::dump() const {
     // A dump tells where the ring's thumb was last drawn: draw what waits.
     UIView::displayPendingViews();
     Json json = Json::object();
-    json.set("time", NSRunLoop::mainRunLoop().now());
+    json["time"] = NSRunLoop::mainRunLoop().now();
     Json device = Json::object();
-    device.set("name", m_profile.name);
-    device.set("idiom", static_cast<long>(UIDevice::currentDevice()->userInterfaceIdiom()));
-    device.set("orientation", static_cast<long>(UIDevice::currentDevice()->orientation()));
-    device.set("interfaceOrientation", static_cast<long>(m_rotation.orientation()));
+    device["name"] = m_profile.name;
+    device["idiom"] = static_cast<long>(UIDevice::currentDevice()->userInterfaceIdiom());
+    device["orientation"] = static_cast<long>(UIDevice::currentDevice()->orientation());
+    device["interfaceOrientation"] = static_cast<long>(m_rotation.orientation());
     CGRect bounds = UIScreen::mainScreen()->bounds();
-    device.set("screen", ViewDump::dumpRect(bounds.origin.x, bounds.origin.y, bounds.size.width,
-                                            bounds.size.height));
-    device.set("scale", UIScreen::mainScreen()->scale());
-    json.set("device", std::move(device));
+    device["screen"] =
+        ViewDump::dumpRect(bounds.origin.x, bounds.origin.y, bounds.size.width, bounds.size.height);
+    device["scale"] = UIScreen::mainScreen()->scale();
+    json["device"] = std::move(device);
     Json extensions = Json::array();
     for (const auto& name : m_loadedExtensions)
-        extensions.push(name);
-    json.set("extensions", std::move(extensions));
-    json.set("lockScreen", m_lockScreen ? m_lockScreen->dump() : Json());
-    json.set("nowPlaying", nowPlayingDumpSection());
+        extensions.push_back(name);
+    json["extensions"] = std::move(extensions);
+    json["lockScreen"] = m_lockScreen ? m_lockScreen->dump() : Json();
+    json["nowPlaying"] = nowPlayingDumpSection();
     Json listeners = Json::array();
     for (const auto& info : LAActivator::sharedInstance()->listeners()) {
         Json entry = Json::object();
-        entry.set("name", info.name);
-        entry.set("title", info.title);
-        entry.set("description", info.description);
-        entry.set("group", info.group);
-        listeners.push(std::move(entry));
+        entry["name"] = info.name;
+        entry["title"] = info.title;
+        entry["description"] = info.description;
+        entry["group"] = info.group;
+        listeners.push_back(std::move(entry));
     }
-    json.set("activatorListeners", std::move(listeners));
-    json.set("window", ViewDump::dumpView(window()));
+    json["activatorListeners"] = std::move(listeners);
+    json["window"] = ViewDump::dumpView(window());
     // What the host costs: its memory, and how often views drew, which a
     // host without a window does only when something looks.
     Json process = ProcessMemory::dump();
-    process.set("viewsDrawn", UIView::drawCount());
-    json.set("process", std::move(process));
+    process["viewsDrawn"] = UIView::drawCount();
+    json["process"] = std::move(process);
     for (const auto& [name, section] : m_sections)
-        json.set(name, section());
+        json[name] = section();
     for (auto& [name, section] : DumpSections::shared().collect())
-        json.set(name, std::move(section));
+        json[name] = std::move(section);
     Json log = Json::array();
     for (const auto& line : SystemLog::shared().lines())
-        log.push(line.source + ": " + line.text);
-    json.set("log", std::move(log));
+        log.push_back(line.source + ": " + line.text);
+    json["log"] = std::move(log);
     return json;
 }
 

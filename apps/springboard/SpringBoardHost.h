@@ -3,7 +3,7 @@
 #include "apps/common/HostClock.h"
 #include "apps/common/Scenario.h"
 #include "platform/objc/NSObject.h"
-#include "platform/render/Json.h"
+#include "platform/render/DumpJson.h"
 #include "platform/uikit/UIDeviceProfile.h"
 #include "platform/uikit/UIScreenRotation.h"
 

@@ -51,12 +51,12 @@ int runSpringBoardWindow(SpringBoardHost& host, Scenario& scenario, const std::s
                 if (!shown)
                     return section;
                 auto statistics = shown->statistics();
-                section.set("frames", statistics.frames);
-                section.set("pixelWidth", statistics.pixelWidth);
-                section.set("pixelHeight", statistics.pixelHeight);
-                section.set("scale", statistics.scale);
-                section.set("fingerDown", statistics.fingerDown);
-                section.set("title", shown->title());
+                section["frames"] = statistics.frames;
+                section["pixelWidth"] = statistics.pixelWidth;
+                section["pixelHeight"] = statistics.pixelHeight;
+                section["scale"] = statistics.scale;
+                section["fingerDown"] = statistics.fingerDown;
+                section["title"] = shown->title();
                 return section;
             });
         });

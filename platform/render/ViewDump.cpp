@@ -34,7 +34,7 @@ Json controlEventsJson(UIControlEvents events) {
     Json list = Json::array();
     for (const auto& [bit, name] : names) {
         if (events & bit)
-            list.push(name);
+            list.push_back(name);
     }
     return list;
 }
@@ -59,51 +59,51 @@ const char* stateName(UIGestureRecognizerState state) {
 
 Json recognizerJson(const std::shared_ptr<UIGestureRecognizer>& recognizer) {
     Json json = Json::object();
-    json.set("class", recognizer->className());
-    json.set("state", stateName(recognizer->state()));
-    json.set("enabled", recognizer->isEnabled());
+    json["class"] = recognizer->className();
+    json["state"] = stateName(recognizer->state());
+    json["enabled"] = recognizer->isEnabled();
     if (auto press = std::dynamic_pointer_cast<UILongPressGestureRecognizer>(recognizer))
-        json.set("minimumPressDuration", press->minimumPressDuration());
+        json["minimumPressDuration"] = press->minimumPressDuration();
     if (auto pan = std::dynamic_pointer_cast<UIPanGestureRecognizer>(recognizer)) {
-        json.set("minimumNumberOfTouches", pan->minimumNumberOfTouches());
-        json.set("maximumNumberOfTouches", pan->maximumNumberOfTouches());
+        json["minimumNumberOfTouches"] = pan->minimumNumberOfTouches();
+        json["maximumNumberOfTouches"] = pan->maximumNumberOfTouches();
     }
     Json targets = Json::array();
     for (const auto& [target, action] : recognizer->targetActions()) {
         Json entry = Json::object();
-        entry.set("target", target->className());
-        entry.set("action", action);
-        targets.push(std::move(entry));
+        entry["target"] = target->className();
+        entry["action"] = action;
+        targets.push_back(std::move(entry));
     }
-    json.set("targets", std::move(targets));
+    json["targets"] = std::move(targets);
     return json;
 }
 
 Json layerJson(const std::shared_ptr<CALayer>& layer) {
     Json json = Json::object();
-    json.set("cornerRadius", layer->cornerRadius());
-    json.set("borderWidth", layer->borderWidth());
-    json.set("borderColor", colorJson(layer->borderColor()));
+    json["cornerRadius"] = layer->cornerRadius();
+    json["borderWidth"] = layer->borderWidth();
+    json["borderColor"] = colorJson(layer->borderColor());
     Json animations = Json::array();
     for (const auto& key : layer->animationKeys()) {
         auto animation = layer->animationForKey(key);
         Json entry = Json::object();
-        entry.set("key", key);
-        entry.set("keyPath", animation->keyPath());
-        entry.set("fromValue", animation->fromValue());
-        entry.set("toValue", animation->toValue());
-        entry.set("duration", animation->duration());
-        entry.set("repeatCount", static_cast<double>(animation->repeatCount()));
-        entry.set("elapsed", NSRunLoop::mainRunLoop().now() - animation->beginTime());
-        animations.push(std::move(entry));
+        entry["key"] = key;
+        entry["keyPath"] = animation->keyPath();
+        entry["fromValue"] = animation->fromValue();
+        entry["toValue"] = animation->toValue();
+        entry["duration"] = animation->duration();
+        entry["repeatCount"] = static_cast<double>(animation->repeatCount());
+        entry["elapsed"] = NSRunLoop::mainRunLoop().now() - animation->beginTime();
+        animations.push_back(std::move(entry));
     }
-    json.set("animations", std::move(animations));
+    json["animations"] = std::move(animations);
     layer->clearFinishedTransition(NSRunLoop::mainRunLoop().now());
     if (const auto& transition = layer->transition()) {
         Json entry = Json::object();
-        entry.set("duration", transition->duration);
-        entry.set("elapsed", NSRunLoop::mainRunLoop().now() - transition->beginTime);
-        json.set("transition", std::move(entry));
+        entry["duration"] = transition->duration;
+        entry["elapsed"] = NSRunLoop::mainRunLoop().now() - transition->beginTime;
+        json["transition"] = std::move(entry);
     }
     return json;
 }
@@ -112,10 +112,10 @@ Json layerJson(const std::shared_ptr<CALayer>& layer) {
 
 Json ViewDump::dumpRect(double x, double y, double width, double height) {
     Json rect = Json::array();
-    rect.push(x);
-    rect.push(y);
-    rect.push(width);
-    rect.push(height);
+    rect.push_back(x);
+    rect.push_back(y);
+    rect.push_back(width);
+    rect.push_back(height);
     return rect;
 }
 
@@ -125,12 +125,12 @@ Json ViewDump::dumpImage(const std::shared_ptr<UIImage>& image) {
     Json json = Json::object();
     CGSize size = image->size();
     Json sizeJson = Json::array();
-    sizeJson.push(size.width);
-    sizeJson.push(size.height);
-    json.set("size", std::move(sizeJson));
-    json.set("scale", image->scale());
-    json.set("hasBitmap", image->CGImage() != nullptr);
-    json.set("hash", image->contentHash());
+    sizeJson.push_back(size.width);
+    sizeJson.push_back(size.height);
+    json["size"] = std::move(sizeJson);
+    json["scale"] = image->scale();
+    json["hasBitmap"] = image->CGImage() != nullptr;
+    json["hash"] = image->contentHash();
     return json;
 }
 
@@ -138,67 +138,66 @@ Json ViewDump::dumpView(const std::shared_ptr<UIView>& view) {
     if (!view)
         return Json();
     Json json = Json::object();
-    json.set("class", view->className());
+    json["class"] = view->className();
     CGRect frame = view->frame();
-    json.set("frame",
-             dumpRect(frame.origin.x, frame.origin.y, frame.size.width, frame.size.height));
-    json.set("hidden", view->isHidden());
-    json.set("alpha", view->alpha());
-    json.set("backgroundColor", colorJson(view->backgroundColor()));
-    json.set("opaque", view->isOpaque());
-    json.set("clipsToBounds", view->clipsToBounds());
-    json.set("userInteractionEnabled", view->isUserInteractionEnabled());
-    json.set("autoresizingMask", view->autoresizingMask());
+    json["frame"] = dumpRect(frame.origin.x, frame.origin.y, frame.size.width, frame.size.height);
+    json["hidden"] = view->isHidden();
+    json["alpha"] = view->alpha();
+    json["backgroundColor"] = colorJson(view->backgroundColor());
+    json["opaque"] = view->isOpaque();
+    json["clipsToBounds"] = view->clipsToBounds();
+    json["userInteractionEnabled"] = view->isUserInteractionEnabled();
+    json["autoresizingMask"] = view->autoresizingMask();
     if (auto controller = view->viewController())
-        json.set("viewController", controller->className());
+        json["viewController"] = controller->className();
 
     if (auto label = std::dynamic_pointer_cast<UILabel>(view)) {
-        json.set("text", label->text() ? Json(*label->text()) : Json());
+        json["text"] = label->text() ? Json(*label->text()) : Json();
         Json font = Json::object();
-        font.set("family", label->font().familyName());
-        font.set("size", label->font().pointSize());
-        font.set("italic", label->font().isItalic());
-        json.set("font", std::move(font));
-        json.set("textColor", colorJson(label->textColor()));
-        json.set("textAlignment", static_cast<long>(label->textAlignment()));
-        json.set("marqueeEnabled", label->marqueeEnabled());
-        json.set("marqueeRunning", label->marqueeRunning());
+        font["family"] = label->font().familyName();
+        font["size"] = label->font().pointSize();
+        font["italic"] = label->font().isItalic();
+        json["font"] = std::move(font);
+        json["textColor"] = colorJson(label->textColor());
+        json["textAlignment"] = static_cast<long>(label->textAlignment());
+        json["marqueeEnabled"] = label->marqueeEnabled();
+        json["marqueeRunning"] = label->marqueeRunning();
     }
     if (auto imageView = std::dynamic_pointer_cast<UIImageView>(view)) {
-        json.set("image", dumpImage(imageView->image()));
-        json.set("contentMode", static_cast<long>(imageView->contentMode()));
+        json["image"] = dumpImage(imageView->image());
+        json["contentMode"] = static_cast<long>(imageView->contentMode());
     }
     if (auto control = std::dynamic_pointer_cast<UIControl>(view)) {
-        json.set("enabled", control->isEnabled());
+        json["enabled"] = control->isEnabled();
         Json targets = Json::array();
         for (const auto& registration : control->registrations()) {
             Json entry = Json::object();
             auto target = registration.target.lock();
-            entry.set("target", target ? Json(target->className()) : Json());
-            entry.set("action", registration.action);
-            entry.set("events", controlEventsJson(registration.events));
-            entry.set("eventMask", registration.events);
-            targets.push(std::move(entry));
+            entry["target"] = target ? Json(target->className()) : Json();
+            entry["action"] = registration.action;
+            entry["events"] = controlEventsJson(registration.events);
+            entry["eventMask"] = registration.events;
+            targets.push_back(std::move(entry));
         }
-        json.set("targets", std::move(targets));
+        json["targets"] = std::move(targets);
     }
     if (auto button = std::dynamic_pointer_cast<UIButton>(view)) {
-        json.set("buttonType", static_cast<long>(button->buttonType()));
+        json["buttonType"] = static_cast<long>(button->buttonType());
         Json images = Json::object();
         for (const auto& [state, image] : button->images())
-            images.set(std::to_string(state), dumpImage(image));
-        json.set("images", std::move(images));
+            images[std::to_string(state)] = dumpImage(image);
+        json["images"] = std::move(images);
     }
     if (!view->gestureRecognizers().empty()) {
         Json recognizers = Json::array();
         for (const auto& recognizer : view->gestureRecognizers())
-            recognizers.push(recognizerJson(recognizer));
-        json.set("gestureRecognizers", std::move(recognizers));
+            recognizers.push_back(recognizerJson(recognizer));
+        json["gestureRecognizers"] = std::move(recognizers);
     }
-    json.set("layer", layerJson(view->layer()));
+    json["layer"] = layerJson(view->layer());
     Json subviews = Json::array();
     for (const auto& subview : view->subviews())
-        subviews.push(dumpView(subview));
-    json.set("subviews", std::move(subviews));
+        subviews.push_back(dumpView(subview));
+    json["subviews"] = std::move(subviews);
     return json;
 }

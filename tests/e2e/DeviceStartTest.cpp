@@ -6,9 +6,9 @@
 // each kind of device.
 namespace {
 
-Json ringFrame(const Json& dump) {
-    const Json* ring = findView(dump["window"], "UICircularSlider");
-    return ring ? (*ring)["frame"] : Json();
+DumpNode ringFrame(const DumpNode& dump) {
+    std::optional<DumpNode> ring = findView(dump["window"], "UICircularSlider");
+    return ring ? (*ring)["frame"] : DumpNode();
 }
 
 TEST(DeviceStart, ATabletTakesItsLayoutFromTheFirstOrientationReading) {
@@ -35,7 +35,7 @@ TEST(DeviceStart, APhoneIsLaidOutAtOnceWhicheverWayItIsHeld) {
                        "dump out.json\n"),
               0)
         << host.standardError();
-    Json dump = host.readJson("out.json").value();
+    DumpNode dump = host.readJson("out.json").value();
     EXPECT_EQ(ringFrame(dump).serialize(0), "[42,290,330,330]\n");
     EXPECT_EQ(dump["device"]["screen"].serialize(0), "[0,0,414,736]\n");
 }

@@ -17,7 +17,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-bool listShown(const Json& dump) {
+bool listShown(const DumpNode& dump) {
     return !dump["lockScreen"]["notificationList"]["scrollViewHidden"].asBool();
 }
 
@@ -33,7 +33,7 @@ protected:
     void startHostOnTheBus() {
         ASSERT_TRUE(m_host.start({}, {{"DBUS_SESSION_BUS_ADDRESS", m_bus.address()}}));
         auto ready = m_host.waitFor(
-            [](const Json& dump) { return dump["sessionBus"]["activator"].asBool(); }, 20s);
+            [](const DumpNode& dump) { return dump["sessionBus"]["activator"].asBool(); }, 20s);
         ASSERT_TRUE(ready) << m_host.standardError();
         EXPECT_TRUE((*ready)["sessionBus"]["connected"].asBool());
         EXPECT_EQ((*ready)["sessionBus"]["notifications"].asString(), "session bus");
@@ -60,7 +60,7 @@ TEST_F(ExternalEvents, ActivatorSendTogglesTheNotificationListOfARunningHost) {
 
     auto second = activator({"send", "org.brenwick.rotix"}, m_bus.address());
     EXPECT_EQ(second.status, 0) << second.errors;
-    EXPECT_TRUE(m_host.waitFor([](const Json& dump) { return !listShown(dump); }, 10s));
+    EXPECT_TRUE(m_host.waitFor([](const DumpNode& dump) { return !listShown(dump); }, 10s));
     EXPECT_EQ(m_host.finish(), 0) << m_host.standardError();
 }
 
@@ -111,7 +111,7 @@ TEST_F(ExternalEvents, RotixTogglePostedByOtherProgramsReachesTheHost) {
     CFDictionary info{{"isHidden", CFPropertyList(false)}};
     center->post("rotixToggle", nullptr, &info, true);
     NSRunLoop::mainRunLoop().runUntilIdle();
-    EXPECT_TRUE(m_host.waitFor([](const Json& dump) { return !listShown(dump); }, 10s));
+    EXPECT_TRUE(m_host.waitFor([](const DumpNode& dump) { return !listShown(dump); }, 10s));
     EXPECT_EQ(m_host.finish(), 0) << m_host.standardError();
 }
 
@@ -119,7 +119,7 @@ TEST_F(ExternalEvents, WhenTheBusGoesAwayTheHostGoesOnInItsOwnProcess) {
     startHostOnTheBus();
     m_bus.stop();
     auto alone = m_host.waitFor(
-        [](const Json& dump) { return !dump["sessionBus"]["connected"].asBool(); }, 10s);
+        [](const DumpNode& dump) { return !dump["sessionBus"]["connected"].asBool(); }, 10s);
     ASSERT_TRUE(alone) << m_host.standardError();
     EXPECT_EQ((*alone)["sessionBus"]["notifications"].asString(), "in-process");
     EXPECT_FALSE((*alone)["sessionBus"]["activator"].asBool());

@@ -15,12 +15,12 @@ TEST(LiveSession, TimeRunsOnItsOwnAndLinesRunAsTheyArrive) {
     ASSERT_TRUE(first) << host.standardError();
     ASSERT_TRUE(host.send("playlist demo"));
     ASSERT_TRUE(host.send("play"));
-    auto playing =
-        host.waitFor([](const Json& dump) { return dump["nowPlaying"]["playing"].asBool(); }, 10s);
+    auto playing = host.waitFor(
+        [](const DumpNode& dump) { return dump["nowPlaying"]["playing"].asBool(); }, 10s);
     ASSERT_TRUE(playing) << host.standardError();
     // Nobody advanced a clock, yet time went on.
     auto later = host.waitFor(
-        [&](const Json& dump) {
+        [&](const DumpNode& dump) {
             return dump["time"].asNumber() > (*first)["time"].asNumber() + 0.2;
         },
         10s);
@@ -47,7 +47,7 @@ TEST(LiveSession, ABadLineIsReportedAndTheSessionGoesOn) {
     ASSERT_TRUE(host.send("tap"));
     ASSERT_TRUE(host.send("activator org.brenwick.rotix"));
     auto toggled = host.waitFor(
-        [](const Json& dump) {
+        [](const DumpNode& dump) {
             return !dump["lockScreen"]["notificationList"]["scrollViewHidden"].asBool();
         },
         10s);
@@ -65,7 +65,7 @@ TEST(LiveSession, AWaitRunsInRealTimeWithoutLosingTheLinesBehindIt) {
     // Both lines arrive together; the second runs once the wait is over.
     ASSERT_TRUE(host.send("wait 0.3\nactivator org.brenwick.rotix"));
     auto toggled = host.waitFor(
-        [](const Json& dump) {
+        [](const DumpNode& dump) {
             return !dump["lockScreen"]["notificationList"]["scrollViewHidden"].asBool();
         },
         10s);

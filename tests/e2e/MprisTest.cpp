@@ -33,12 +33,12 @@ constexpr const char* kDragQuarterRound = "drag 207 302 360 455 0.5";
 constexpr double kTrackSeconds = 20;
 constexpr auto kDeadline = 10s;
 
-std::string text(const Json& json) {
+std::string text(const DumpNode& json) {
     return json.asString();
 }
 
 // The player's information as the view last received it.
-const Json& viewInfo(const Json& dump) {
+DumpNode viewInfo(const DumpNode& dump) {
     return dump["player"]["dict"];
 }
 
@@ -117,8 +117,8 @@ protected:
             m_host->start({"--source", source}, environment.value_or(m_bus->environment())));
     }
 
-    std::optional<Json> waitFor(const std::function<bool(const Json&)>& condition,
-                                std::chrono::milliseconds timeout = kDeadline) {
+    std::optional<DumpNode> waitFor(const std::function<bool(const DumpNode&)>& condition,
+                                    std::chrono::milliseconds timeout = kDeadline) {
         return m_host->waitFor(condition, timeout);
     }
 
@@ -148,9 +148,9 @@ protected:
         return false;
     }
 
-    std::optional<Json> waitForTitle(const std::string& title) {
+    std::optional<DumpNode> waitForTitle(const std::string& title) {
         return waitFor(
-            [&](const Json& dump) { return text(dump["player"]["labels"]["title"]) == title; });
+            [&](const DumpNode& dump) { return text(dump["player"]["labels"]["title"]) == title; });
     }
 
     std::string hostErrors() const { return m_host ? m_host->standardError() : ""; }
@@ -168,8 +168,8 @@ TEST_F(MprisDesktop, ShowsTitleArtistDurationAndArtworkOfTheTrackMpvPlays) {
     m_mpv = startMpv({"one.wav", "two.wav"});
     startHost();
     const auto coverBytes = std::filesystem::file_size(m_music / "cover.png");
-    auto dump = waitFor([&](const Json& dump) {
-        const Json& info = viewInfo(dump);
+    auto dump = waitFor([&](const DumpNode& dump) {
+        const DumpNode& info = viewInfo(dump);
         return text(dump["player"]["labels"]["title"]) == "First Light" &&
                text(dump["player"]["labels"]["artist"]) == "Test Artist" &&
                text(info["kMRMediaRemoteNowPlayingInfoArtworkData"]) ==
@@ -193,14 +193,15 @@ TEST_F(MprisDesktop, ShowsTitleArtistDurationAndArtworkOfTheTrackMpvPlays) {
 TEST_F(MprisDesktop, TappingTheDiscPausesMpv) {
     m_mpv = startMpv({"one.wav"});
     startHost();
-    ASSERT_TRUE(waitFor([](const Json& dump) { return dump["nowPlaying"]["playing"].asBool(); }))
-        << hostErrors();
+    ASSERT_TRUE(waitFor([](const DumpNode& dump) {
+        return dump["nowPlaying"]["playing"].asBool();
+    })) << hostErrors();
     ASSERT_TRUE(m_host->send(kTapDisc));
     std::string status;
     EXPECT_TRUE(waitForPlayerctl(
         {"status"}, [](const std::string& s) { return s == "Paused"; }, &status))
         << status;
-    auto paused = waitFor([](const Json& dump) {
+    auto paused = waitFor([](const DumpNode& dump) {
         return !dump["nowPlaying"]["playing"].asBool() &&
                text(dump["player"]["buttons"]["playOrPause"]) == "play.png";
     });
@@ -221,12 +222,12 @@ TEST_F(MprisDesktop, TheForwardButtonGoesToTheNextTrack) {
     EXPECT_TRUE(waitForPlayerctl(
         {"metadata", "title"}, [](const std::string& s) { return s == "Second Wind"; }, &title))
         << title;
-    auto next = waitFor([](const Json& dump) {
+    auto next = waitFor([](const DumpNode& dump) {
         return text(dump["player"]["labels"]["title"]) == "Second Wind" &&
                text(dump["player"]["labels"]["artist"]) == "Other Artist";
     });
     ASSERT_TRUE(next) << hostErrors();
-    const Json& commands = (*next)["nowPlaying"]["commands"];
+    const DumpNode& commands = (*next)["nowPlaying"]["commands"];
     ASSERT_EQ(commands.size(), 1u);
     EXPECT_EQ(text(commands[0]["name"]), "nextTrack");
 }
@@ -236,14 +237,15 @@ TEST_F(MprisDesktop, ADragOnTheRingSeeksMpvToTheTarget) {
     startHost();
     // The view learns the track's length from its ticks, which run while
     // the music plays.
-    ASSERT_TRUE(waitFor([](const Json& dump) {
+    ASSERT_TRUE(waitFor([](const DumpNode& dump) {
         return dump["player"]["f"].asNumber() == kTrackSeconds;
     })) << hostErrors();
     // Paused, mpv stays where the drag puts it.
     playerctl({"pause"});
-    ASSERT_TRUE(waitFor([](const Json& dump) { return !dump["nowPlaying"]["playing"].asBool(); }));
+    ASSERT_TRUE(
+        waitFor([](const DumpNode& dump) { return !dump["nowPlaying"]["playing"].asBool(); }));
     ASSERT_TRUE(m_host->send(kDragQuarterRound));
-    auto seeked = waitFor([](const Json& dump) {
+    auto seeked = waitFor([](const DumpNode& dump) {
         for (const auto& command : dump["nowPlaying"]["commands"].asArray()) {
             if (text(command["name"]) == "setElapsedTime")
                 return true;
@@ -274,7 +276,7 @@ TEST_F(MprisDesktop, KillingMpvShowsNothingPlayingAndANewMpvIsPickedUp) {
     startHost();
     ASSERT_TRUE(waitForTitle("First Light")) << hostErrors();
     m_mpv->kill();
-    auto gone = waitFor([](const Json& dump) {
+    auto gone = waitFor([](const DumpNode& dump) {
         return dump["mpris"]["shown"].isNull() && !dump["nowPlaying"]["playing"].asBool() &&
                text(dump["player"]["labels"]["title"]) == "Untitled" &&
                text(dump["player"]["labels"]["artist"]) == "Unknown";
@@ -293,8 +295,8 @@ TEST_F(MprisDesktop, HoldingForwardSeeksInGrowingStepsUntilReleased) {
     // The hold is recognised after half a second; steps follow every
     // quarter second until the release.
     ASSERT_TRUE(m_host->send("hold 300 656 1.2"));
-    auto released = waitFor([](const Json& dump) {
-        const Json& commands = dump["nowPlaying"]["commands"];
+    auto released = waitFor([](const DumpNode& dump) {
+        const DumpNode& commands = dump["nowPlaying"]["commands"];
         return commands.size() == 2 && commands[1]["command"].asNumber() == 9;
     });
     ASSERT_TRUE(released) << hostErrors();
@@ -309,10 +311,11 @@ TEST_F(MprisDesktop, HoldingForwardSeeksInGrowingStepsUntilReleased) {
 TEST_F(MprisDesktop, SetElapsedTimeUsesSetPositionOnlyWithAnObjectPathTrackId) {
     m_fake = startFake();
     startHost();
-    ASSERT_TRUE(waitFor([](const Json& dump) { return dump["player"]["f"].asNumber() == 42; }))
+    ASSERT_TRUE(waitFor([](const DumpNode& dump) { return dump["player"]["f"].asNumber() == 42; }))
         << hostErrors();
     fakeSays("status Paused");
-    ASSERT_TRUE(waitFor([](const Json& dump) { return !dump["nowPlaying"]["playing"].asBool(); }));
+    ASSERT_TRUE(
+        waitFor([](const DumpNode& dump) { return !dump["nowPlaying"]["playing"].asBool(); }));
     ASSERT_TRUE(m_host->send(kDragQuarterRound));
     // 42 s × 0.25, absolutely, on the track the player named.
     EXPECT_TRUE(m_fake->waitForOutput("call SetPosition /org/fake/track/1 10500000", kDeadline))
@@ -331,12 +334,12 @@ TEST_F(MprisDesktop, MetadataOfTheWrongTypesShowsTheDefaults) {
     startHost();
     ASSERT_TRUE(waitForTitle("Fake Title")) << hostErrors();
     fakeSays("meta wrong-types");
-    auto dump = waitFor([](const Json& dump) {
+    auto dump = waitFor([](const DumpNode& dump) {
         return text(dump["player"]["labels"]["title"]) == "Untitled" &&
                text(dump["player"]["labels"]["artist"]) == "Unknown";
     });
     ASSERT_TRUE(dump) << hostErrors();
-    const Json& info = viewInfo(*dump);
+    const DumpNode& info = viewInfo(*dump);
     EXPECT_FALSE(info.contains("kMRMediaRemoteNowPlayingInfoDuration"));
     EXPECT_FALSE(info.contains("kMRMediaRemoteNowPlayingInfoArtworkData"));
     // Still the fake's track, still playing: only the metadata was bad.
@@ -345,7 +348,7 @@ TEST_F(MprisDesktop, MetadataOfTheWrongTypesShowsTheDefaults) {
 
     fakeSays("meta empty");
     fakeSays("meta huge");
-    auto huge = waitFor([](const Json& dump) {
+    auto huge = waitFor([](const DumpNode& dump) {
         return text(dump["player"]["labels"]["title"]) == std::string(1024, 'T');
     });
     ASSERT_TRUE(huge) << hostErrors();
@@ -358,12 +361,12 @@ TEST_F(MprisDesktop, MetadataOfTheWrongTypesShowsTheDefaults) {
 TEST_F(MprisDesktop, PropertiesOfTheWrongTypesShowNothingPlaying) {
     m_fake = startFake({"--metadata-type", "string", "--status-type", "int"});
     startHost();
-    auto dump = waitFor([](const Json& dump) {
-        const Json& players = dump["mpris"]["players"];
+    auto dump = waitFor([](const DumpNode& dump) {
+        const DumpNode& players = dump["mpris"]["players"];
         return players.size() == 1 && players[0]["ready"].asBool();
     });
     ASSERT_TRUE(dump) << hostErrors();
-    auto shown = waitFor([](const Json& dump) {
+    auto shown = waitFor([](const DumpNode& dump) {
         return text(dump["player"]["labels"]["title"]) == "Untitled" &&
                !dump["nowPlaying"]["playing"].asBool();
     });
@@ -374,12 +377,12 @@ TEST_F(MprisDesktop, ArtworkThatIsMissingHugeOrNoPictureShowsTheNoAlbumImage) {
     m_fake = startFake();
     startHost();
     ASSERT_TRUE(waitForTitle("Fake Title")) << hostErrors();
-    auto artworkBytes = [](const Json& dump) {
+    auto artworkBytes = [](const DumpNode& dump) {
         return dump["mpris"]["players"][0]["artworkBytes"];
     };
     const std::string cover = "file://" + (m_music / "cover.png").string();
     fakeSays("meta art " + cover);
-    ASSERT_TRUE(waitFor([&](const Json& dump) { return artworkBytes(dump).isNumber(); }));
+    ASSERT_TRUE(waitFor([&](const DumpNode& dump) { return artworkBytes(dump).isNumber(); }));
 
     std::ofstream(m_music / "notes.png") << "not a picture";
     const std::filesystem::path huge = m_music / "huge.png";
@@ -390,7 +393,7 @@ TEST_F(MprisDesktop, ArtworkThatIsMissingHugeOrNoPictureShowsTheNoAlbumImage) {
           "file://" + (m_music / "notes.png").string(), "file://" + huge.string(),
           std::string("https://example.com/cover.png")}) {
         fakeSays("meta art " + url);
-        auto dump = waitFor([&](const Json& dump) {
+        auto dump = waitFor([&](const DumpNode& dump) {
             return text(dump["mpris"]["players"][0]["artUrl"]) == url &&
                    artworkBytes(dump).isNull() &&
                    !viewInfo(dump).contains("kMRMediaRemoteNowPlayingInfoArtworkData");
@@ -399,7 +402,7 @@ TEST_F(MprisDesktop, ArtworkThatIsMissingHugeOrNoPictureShowsTheNoAlbumImage) {
     }
     // Good artwork after bad still shows.
     fakeSays("meta art " + cover);
-    EXPECT_TRUE(waitFor([&](const Json& dump) { return artworkBytes(dump).isNumber(); }));
+    EXPECT_TRUE(waitFor([&](const DumpNode& dump) { return artworkBytes(dump).isNumber(); }));
 }
 
 TEST_F(MprisDesktop, APlayerThatVanishesInTheMiddleOfACallLeavesNothingPlaying) {
@@ -407,7 +410,7 @@ TEST_F(MprisDesktop, APlayerThatVanishesInTheMiddleOfACallLeavesNothingPlaying) 
     startHost();
     // The fake is gone as soon as the host asks it anything.
     EXPECT_EQ(m_fake->wait(kDeadline), 0);
-    auto dump = waitFor([](const Json& dump) {
+    auto dump = waitFor([](const DumpNode& dump) {
         return dump["mpris"]["connected"].asBool() && dump["mpris"]["players"].size() == 0 &&
                dump["mpris"]["shown"].isNull();
     });
@@ -441,7 +444,7 @@ TEST_F(MprisDesktop, TheBusGoingAwayLeavesNothingPlaying) {
     startHost();
     ASSERT_TRUE(waitForTitle("Fake Title")) << hostErrors();
     m_bus->stop();
-    auto dump = waitFor([](const Json& dump) {
+    auto dump = waitFor([](const DumpNode& dump) {
         return !dump["mpris"]["connected"].asBool() && dump["mpris"]["shown"].isNull() &&
                !dump["nowPlaying"]["playing"].asBool() &&
                text(dump["player"]["labels"]["title"]) == "Untitled";

@@ -4,7 +4,7 @@
 // and the preference file it wrote.
 
 #include "platform/corefoundation/PropertyListFile.h"
-#include "platform/render/Json.h"
+#include "support/DumpNode.h"
 #include "support/HostRun.h"
 
 #include <gtest/gtest.h>
@@ -12,13 +12,13 @@
 #include <string>
 
 // The row of the shown pane with this key (or, for rows without one, title).
-inline const Json* settingsRow(const Json& dump, const std::string& keyOrTitle) {
+inline std::optional<DumpNode> settingsRow(const DumpNode& dump, const std::string& keyOrTitle) {
     for (const auto& entry : dump["pane"]["rows"].asArray()) {
         if (entry["key"].asString() == keyOrTitle ||
             (entry["key"].isNull() && entry["title"].asString() == keyOrTitle))
-            return &entry;
+            return entry;
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 // Every scenario that could respring points the kill command at a program
@@ -31,15 +31,15 @@ protected:
     HostRun host{ROTIX_SETTINGS_PATH};
 
     // Runs the lines and dumps after them; the run must succeed.
-    Json runAndDump(const std::string& scenario) {
+    DumpNode runAndDump(const std::string& scenario) {
         int status = host.run(scenario + "\ndump out.json\n");
         EXPECT_EQ(status, 0) << host.standardError();
         auto dump = host.readJson("out.json");
         EXPECT_TRUE(dump.has_value());
-        return dump.value_or(Json());
+        return dump.value_or(DumpNode());
     }
 
-    static const Json* row(const Json& dump, const std::string& keyOrTitle) {
+    static std::optional<DumpNode> row(const DumpNode& dump, const std::string& keyOrTitle) {
         return settingsRow(dump, keyOrTitle);
     }
 

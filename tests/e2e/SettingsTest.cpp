@@ -11,16 +11,16 @@
 namespace {
 
 TEST_F(SettingsApp, TheAppOpensTheBundlesRootPaneFromItsEntry) {
-    Json dump = runAndDump("");
-    const Json& navigation = dump["navigation"];
+    DumpNode dump = runAndDump("");
+    const DumpNode& navigation = dump["navigation"];
     ASSERT_EQ(navigation.size(), 2u);
     EXPECT_EQ(navigation[0]["title"].asString(), "Settings");
     EXPECT_EQ(navigation[1]["class"].asString(), "RotixSettingsListController");
     EXPECT_EQ(dump["pane"]["title"].asString(), "Rotix");
     EXPECT_EQ(dump["pane"]["rightBarButton"]["title"].asString(), "Respring");
     EXPECT_EQ(dump["pane"]["rightBarButton"]["action"].asString(), "confirmRespring");
-    const Json* labels = row(dump, "Labels");
-    ASSERT_NE(labels, nullptr);
+    std::optional<DumpNode> labels = row(dump, "Labels");
+    ASSERT_TRUE(labels.has_value());
     EXPECT_EQ((*labels)["kind"].asString(), "link");
     EXPECT_EQ((*labels)["detail"].asString(), "LabelsController");
     EXPECT_EQ(countLogLines(dump, "Preferences"), 0);
@@ -34,14 +34,14 @@ TEST_F(SettingsApp, ChangedSettingsShowOnTheLockScreenAfterTheRespring) {
                                    "dump lock.json\n";
     ASSERT_EQ(before.run(lockScreen), 0) << before.standardError();
 
-    Json settings = runAndDump(kSafe + "open Labels\n"
-                                       "set titleColor #ff8000\n"
-                                       "set titleb on\n"
-                                       "set titley 300\n"
-                                       "back\n"
-                                       "press Respring\n"
-                                       "alert 1\n");
-    const Json& spawned = settings["spawned"];
+    DumpNode settings = runAndDump(kSafe + "open Labels\n"
+                                           "set titleColor #ff8000\n"
+                                           "set titleb on\n"
+                                           "set titley 300\n"
+                                           "back\n"
+                                           "press Respring\n"
+                                           "alert 1\n");
+    const DumpNode& spawned = settings["spawned"];
     ASSERT_EQ(spawned.size(), 1u);
     EXPECT_EQ(spawned[0]["path"].asString(), "/usr/bin/killall");
     EXPECT_EQ(spawned[0]["program"].asString(), "/bin/true");
@@ -55,24 +55,24 @@ TEST_F(SettingsApp, ChangedSettingsShowOnTheLockScreenAfterTheRespring) {
     HostRun after{ROTIX_SPRINGBOARD_PATH};
     ASSERT_EQ(after.run(lockScreen, {"--root", host.root().string()}), 0) << after.standardError();
 
-    auto titleLabel = [](const Json& dump) -> const Json* {
-        const Json* player = findView(dump["window"], "Rotix");
+    auto titleLabel = [](const DumpNode& dump) -> std::optional<DumpNode> {
+        std::optional<DumpNode> player = findView(dump["window"], "Rotix");
         if (!player)
-            return nullptr;
+            return std::nullopt;
         std::string title = dump["player"]["labels"]["title"].asString();
         for (const auto& view : (*player)["subviews"].asArray()) {
             if (view["class"].asString() == "UILabel" && view["text"].asString() == title)
-                return &view;
+                return view;
         }
-        return nullptr;
+        return std::nullopt;
     };
     auto old = before.readJson("lock.json");
     auto changed = after.readJson("lock.json");
     ASSERT_TRUE(old && changed);
-    const Json* oldTitle = titleLabel(*old);
-    const Json* newTitle = titleLabel(*changed);
-    ASSERT_NE(oldTitle, nullptr);
-    ASSERT_NE(newTitle, nullptr);
+    std::optional<DumpNode> oldTitle = titleLabel(*old);
+    std::optional<DumpNode> newTitle = titleLabel(*changed);
+    ASSERT_TRUE(oldTitle.has_value());
+    ASSERT_TRUE(newTitle.has_value());
     EXPECT_EQ((*oldTitle)["textColor"].asString(), "#FFFFFF");
     EXPECT_NE((*oldTitle)["frame"][1].asNumber(), 300);
     EXPECT_EQ((*newTitle)["textColor"].asString(), "#FF8000");
@@ -112,7 +112,7 @@ TEST_F(SettingsApp, TwoHostsWritingOneRootAtOnceKeepEachOthersKeys) {
 }
 
 TEST_F(SettingsApp, NoInTheRespringAlertSpawnsNothing) {
-    Json dump = runAndDump(kSafe + "press Respring\ndump alert.json\nalert 0\n");
+    DumpNode dump = runAndDump(kSafe + "press Respring\ndump alert.json\nalert 0\n");
     auto alert = host.readJson("alert.json");
     ASSERT_TRUE(alert);
     EXPECT_EQ((*alert)["alert"]["title"].asString(), "Respring");
@@ -122,9 +122,9 @@ TEST_F(SettingsApp, NoInTheRespringAlertSpawnsNothing) {
 }
 
 TEST_F(SettingsApp, ABadColourIsRefusedByItsRowAndNotWritten) {
-    Json dump = runAndDump("open Clock\nset clockColor #00FF00\nset clockColor #12345\n");
-    const Json* colour = row(dump, "clockColor");
-    ASSERT_NE(colour, nullptr);
+    DumpNode dump = runAndDump("open Clock\nset clockColor #00FF00\nset clockColor #12345\n");
+    std::optional<DumpNode> colour = row(dump, "clockColor");
+    ASSERT_TRUE(colour.has_value());
     EXPECT_EQ((*colour)["text"].asString(), "#00FF00");
     EXPECT_NE((*colour)["message"].asString().find("six hexadecimal digits"), std::string::npos);
     EXPECT_EQ(stored("clockColor"), CFPropertyList("#00FF00"));
@@ -132,7 +132,7 @@ TEST_F(SettingsApp, ABadColourIsRefusedByItsRowAndNotWritten) {
 }
 
 TEST_F(SettingsApp, NumbersAreClampedAndChoicesChecked) {
-    Json dump = runAndDump("open Rotixner\nset rotixnery 5000\nset radius 20\nset radius 13\n");
+    DumpNode dump = runAndDump("open Rotixner\nset rotixnery 5000\nset radius 20\nset radius 13\n");
     EXPECT_EQ(stored("rotixnery"), CFPropertyList(1366.0));
     EXPECT_EQ(stored("radius"), CFPropertyList(20));
     EXPECT_EQ((*row(dump, "radius"))["text"].asString(), "20 points");
@@ -142,7 +142,7 @@ TEST_F(SettingsApp, NumbersAreClampedAndChoicesChecked) {
 TEST_F(SettingsApp, ABrokenPanePlistShowsAnEmptyPaneAndOneLogLine) {
     std::ofstream(host.root() / "Library/PreferenceBundles/RotixSettings.bundle/Clock.plist")
         << "<plist><dict><key>items</key>";
-    Json dump = runAndDump("open Clock\nback\nopen Clock\n");
+    DumpNode dump = runAndDump("open Clock\nback\nopen Clock\n");
     EXPECT_EQ(dump["pane"]["class"].asString(), "ClockController");
     EXPECT_EQ(dump["pane"]["rows"].size(), 0u);
     EXPECT_EQ(countLogLines(dump, "Clock.plist: not a property list; showing an empty pane"), 1);
@@ -151,7 +151,7 @@ TEST_F(SettingsApp, ABrokenPanePlistShowsAnEmptyPaneAndOneLogLine) {
 TEST_F(SettingsApp, WithoutTheStringsTableTheAlertsShowTheKeys) {
     std::filesystem::remove_all(host.root() / "Library/PreferenceBundles/RotixSettings.bundle/"
                                               "en.lproj");
-    Json dump = runAndDump("press Respring\n");
+    DumpNode dump = runAndDump("press Respring\n");
     EXPECT_EQ(dump["alert"]["title"].asString(), "Respring");
     EXPECT_EQ(dump["alert"]["message"].asString(), "RESPRING");
     EXPECT_EQ(dump["alert"]["buttons"][0].asString(), "NO");
@@ -159,8 +159,8 @@ TEST_F(SettingsApp, WithoutTheStringsTableTheAlertsShowTheKeys) {
 }
 
 TEST_F(SettingsApp, FollowOpensTheFirstInstalledClient) {
-    Json dump = runAndDump("installed twitter tweetbot\npress \"Follow @varlo\"\n"
-                           "dump alert.json\nalert 1\n");
+    DumpNode dump = runAndDump("installed twitter tweetbot\npress \"Follow @varlo\"\n"
+                               "dump alert.json\nalert 1\n");
     auto alert = host.readJson("alert.json");
     ASSERT_TRUE(alert);
     EXPECT_EQ((*alert)["alert"]["message"].asString(), "Open the profile in Tweetbot?");
@@ -178,11 +178,11 @@ TEST_F(SettingsApp, FollowOpensTheFirstInstalledClient) {
 }
 
 TEST_F(SettingsApp, TheSupportMailNamesTheMachineAndAnyResultClosesIt) {
-    Json dump = runAndDump("device iphone-se\npress \"Email Support\"\ndump open.json\n"
-                           "mail-result cancelled\n");
+    DumpNode dump = runAndDump("device iphone-se\npress \"Email Support\"\ndump open.json\n"
+                               "mail-result cancelled\n");
     auto open = host.readJson("open.json");
     ASSERT_TRUE(open);
-    const Json& composed = (*open)["mail"]["composed"];
+    const DumpNode& composed = (*open)["mail"]["composed"];
     ASSERT_EQ(composed.size(), 1u);
     EXPECT_EQ(composed[0]["subject"].asString(), "Rotix (iOS 10) v1.0.3, iPhone8,4");
     EXPECT_EQ(composed[0]["toRecipients"][0].asString(), "support@varlo.dev");
@@ -196,10 +196,10 @@ TEST_F(SettingsApp, TheSupportMailNamesTheMachineAndAnyResultClosesIt) {
 }
 
 TEST_F(SettingsApp, ClockRereadsItsRowsOnReturnAndExtrasKeepsThem) {
-    Json dump = runAndDump("open Clock\nback\nopen Extras\nback\n"
-                           "pref com.varlo.rotixsettings clockColor string #123456\n"
-                           "pref com.varlo.rotixsettings landscape bool true\n"
-                           "open Clock\ndump clock.json\nback\nopen Extras\n");
+    DumpNode dump = runAndDump("open Clock\nback\nopen Extras\nback\n"
+                               "pref com.varlo.rotixsettings clockColor string #123456\n"
+                               "pref com.varlo.rotixsettings landscape bool true\n"
+                               "open Clock\ndump clock.json\nback\nopen Extras\n");
     auto clock = host.readJson("clock.json");
     ASSERT_TRUE(clock);
     EXPECT_EQ((*row(*clock, "clockColor"))["text"].asString(), "#123456");

@@ -50,12 +50,13 @@ class SpringBoard : public ::testing::Test {
 protected:
     HostRun host{ROTIX_SPRINGBOARD_PATH};
 
-    Json runAndDump(const std::string& scenario, const std::vector<std::string>& arguments = {}) {
+    DumpNode runAndDump(const std::string& scenario,
+                        const std::vector<std::string>& arguments = {}) {
         int status = host.run(scenario + "\ndump out.json\n", arguments);
         EXPECT_EQ(status, 0) << host.standardError();
         auto dump = host.readJson("out.json");
         EXPECT_TRUE(dump.has_value());
-        return dump.value_or(Json());
+        return dump.value_or(DumpNode());
     }
 };
 
@@ -139,10 +140,20 @@ TEST_F(SpringBoard, ADumpThatCannotBeWrittenFailsTheRun) {
 }
 
 TEST_F(SpringBoard, TextThatIsNotUTF8IsMendedBeforeItIsShownOrDumped) {
-    Json dump = runAndDump("clear\ntrack \xFF\xFE\xC3(|Artist|100|none\nplay\nwait 1\n");
+    DumpNode dump = runAndDump("clear\ntrack \xFF\xFE\xC3(|Artist|100|none\nplay\nwait 1\n");
     const std::string mended = "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD(";
     EXPECT_EQ(dump["nowPlaying"]["title"].asString(), mended);
     EXPECT_EQ(dump["player"]["labels"]["title"].asString(), mended);
+}
+
+TEST_F(SpringBoard, ALogLineThatIsNotUTF8IsMendedInTheDump) {
+    // A library the substrate cannot load is logged by its file name, which
+    // is whatever bytes the folder holds.
+    const auto libraries = host.root() / "Library/MobileSubstrate/DynamicLibraries";
+    std::filesystem::copy_file(libraries / "RotixiOS10.plist", libraries / "Bad\xFF.plist");
+    std::ofstream(libraries / "Bad\xFF.dylib") << "not a library";
+    DumpNode dump = runAndDump(kSetup);
+    EXPECT_EQ(countLogLines(dump, "Bad\xEF\xBF\xBD.dylib"), 1);
 }
 
 TEST_F(SpringBoard, SnapshotIsAPictureOfTheScreenAtItsScale) {
@@ -160,13 +171,13 @@ TEST_F(SpringBoard, ATabletOrAnAllowedPhoneTurnsItsScreenWithTheDevice) {
                        "orientation upside-down\ndump upside.json\n"),
               0)
         << host.standardError();
-    Json pad = host.readJson("pad.json").value();
+    DumpNode pad = host.readJson("pad.json").value();
     EXPECT_EQ(pad["device"]["screen"].serialize(0), "[0,0,1024,768]\n");
     EXPECT_EQ(pad["window"]["frame"].serialize(0), "[0,0,1024,768]\n");
     // The player keeps the upright screen's size, centred across the turned
     // one, so its landscape layout lands inside the screen.
-    const Json* player = findView(pad["window"], "Rotix");
-    const Json* ring = findView(pad["window"], "UICircularSlider");
+    std::optional<DumpNode> player = findView(pad["window"], "Rotix");
+    std::optional<DumpNode> ring = findView(pad["window"], "UICircularSlider");
     ASSERT_TRUE(player && ring);
     EXPECT_EQ((*player)["frame"].serialize(0), "[128,0,768,1024]\n");
     EXPECT_EQ((*ring)["frame"].serialize(0), "[192,287,384,384]\n");
@@ -181,7 +192,7 @@ TEST_F(SpringBoard, ATabletOrAnAllowedPhoneTurnsItsScreenWithTheDevice) {
                        "dump phone.json\n"),
               0)
         << host.standardError();
-    Json phone = host.readJson("phone.json").value();
+    DumpNode phone = host.readJson("phone.json").value();
     EXPECT_EQ(phone["device"]["screen"].serialize(0), "[0,0,736,414]\n");
     player = findView(phone["window"], "Rotix");
     ring = findView(phone["window"], "UICircularSlider");
@@ -194,17 +205,17 @@ TEST_F(SpringBoard, ATabletOrAnAllowedPhoneTurnsItsScreenWithTheDevice) {
 }
 
 TEST_F(SpringBoard, TheExtensionPutsThePlayerIntoTheMediaControlsPage) {
-    Json dump = runAndDump(kSetup);
+    DumpNode dump = runAndDump(kSetup);
     ASSERT_EQ(dump["extensions"].size(), 1u);
     EXPECT_EQ(dump["extensions"][0].asString(), "RotixiOS10");
-    const Json* page = findView(dump["window"], "UIView");
-    ASSERT_NE(page, nullptr);
+    std::optional<DumpNode> page = findView(dump["window"], "UIView");
+    ASSERT_TRUE(page.has_value());
     // The player is the page's only content, in a plain clear root view.
-    const Json* player = findView(dump["window"], "Rotix");
-    ASSERT_NE(player, nullptr);
+    std::optional<DumpNode> player = findView(dump["window"], "Rotix");
+    ASSERT_TRUE(player);
     EXPECT_EQ((*player)["frame"][2].asNumber(), 414);
-    EXPECT_EQ(findView(dump["window"], "MPUSystemMediaControlsViewController"), nullptr);
-    const Json& pages = dump["lockScreen"]["mediaControlsPages"];
+    EXPECT_FALSE(findView(dump["window"], "MPUSystemMediaControlsViewController"));
+    const DumpNode& pages = dump["lockScreen"]["mediaControlsPages"];
     ASSERT_EQ(pages.size(), 1u);
     ASSERT_EQ(pages[0]["subviews"].size(), 1u);
     EXPECT_EQ(pages[0]["subviews"][0].asString(), "Rotix");
@@ -225,9 +236,9 @@ TEST_F(SpringBoard, TheExtensionExportsItsPlainFunctionsUnderTheirCNames) {
 TEST_F(SpringBoard, WithoutTheExtensionThePageShowsTheSystemControls) {
     std::filesystem::remove(host.root() /
                             "Library/MobileSubstrate/DynamicLibraries/RotixiOS10.plist");
-    Json dump = runAndDump(kSetup);
+    DumpNode dump = runAndDump(kSetup);
     EXPECT_EQ(dump["extensions"].size(), 0u);
-    EXPECT_EQ(findView(dump["window"], "Rotix"), nullptr);
+    EXPECT_FALSE(findView(dump["window"], "Rotix"));
     EXPECT_TRUE(dump["player"].isNull());
 }
 
@@ -238,60 +249,60 @@ TEST_F(SpringBoard, TheDateShowsAOneDigitDayWithoutPadding) {
     // The manual clock starts on Friday 28 November, 05:20. The clock keeps
     // time by itself, not only when a scenario waits: a finger held for a
     // minute moves it on too.
-    Json dump = runAndDump("wait 86400\nwait 86400\nwait 86400\nhold 200 700 60\n");
+    DumpNode dump = runAndDump("wait 86400\nwait 86400\nwait 86400\nhold 200 700 60\n");
     EXPECT_EQ(dump["lockScreen"]["date"].asString(), "Monday, 1 December");
     EXPECT_EQ(dump["lockScreen"]["clock"].asString(), "05:21");
 }
 
 TEST_F(SpringBoard, AMissingClassIsLoggedOncePerReplacementAndTheRestStillWork) {
-    Json dump = runAndDump(kSetup + "post rotixToggle isHidden bool true\n",
-                           {"--omit-class", "SBDashBoardMediaControlsViewController"});
+    DumpNode dump = runAndDump(kSetup + "post rotixToggle isHidden bool true\n",
+                               {"--omit-class", "SBDashBoardMediaControlsViewController"});
     const std::string line = "[RotixiOS10: Tweak:154] ERROR: logos: nil class "
                              "SBDashBoardMediaControlsViewController";
     EXPECT_EQ(countLogLines(dump, line), 2);
     EXPECT_EQ(countLogLines(dump, "nil class"), 2);
     // No page, so no player; the toggle still reaches the notification list.
-    EXPECT_EQ(findView(dump["window"], "Rotix"), nullptr);
+    EXPECT_FALSE(findView(dump["window"], "Rotix"));
     EXPECT_FALSE(dump["lockScreen"]["notificationList"]["scrollViewHidden"].asBool());
 }
 
 TEST_F(SpringBoard, EachMissingClassIsNamedInTheLog) {
-    Json dump =
+    DumpNode dump =
         runAndDump("wait 1\n", {"--omit-class", "SBPagedScrollView", "--omit-class", "SpringBoard",
                                 "--omit-class", "SBDashBoardNotificationListViewController"});
     EXPECT_EQ(countLogLines(dump, "nil class SBPagedScrollView"), 1);
     EXPECT_EQ(countLogLines(dump, "nil class SpringBoard"), 1);
     EXPECT_EQ(countLogLines(dump, "nil class SBDashBoardNotificationListViewController"), 2);
     // The player still comes up, on a system whose pages are plain scroll views.
-    EXPECT_NE(findView(dump["window"], "Rotix"), nullptr);
+    EXPECT_TRUE(findView(dump["window"], "Rotix"));
 }
 
 TEST_F(SpringBoard, TheToggleSetsVisibilityRatherThanFlippingIt) {
-    Json shown = runAndDump(kSetup + "post rotixToggle isHidden bool true\n"
-                                     "post rotixToggle isHidden bool true\n");
+    DumpNode shown = runAndDump(kSetup + "post rotixToggle isHidden bool true\n"
+                                         "post rotixToggle isHidden bool true\n");
     EXPECT_FALSE(shown["lockScreen"]["notificationList"]["scrollViewHidden"].asBool());
     EXPECT_TRUE(shown["lockScreen"]["mediaControlsPages"][0]["rootViewHidden"].asBool());
 
-    Json back = runAndDump(kSetup + "post rotixToggle isHidden bool true\n"
-                                    "post rotixToggle isHidden bool false\n"
-                                    "post rotixToggle isHidden bool false\n");
+    DumpNode back = runAndDump(kSetup + "post rotixToggle isHidden bool true\n"
+                                        "post rotixToggle isHidden bool false\n"
+                                        "post rotixToggle isHidden bool false\n");
     EXPECT_TRUE(back["lockScreen"]["notificationList"]["scrollViewHidden"].asBool());
     EXPECT_FALSE(back["lockScreen"]["mediaControlsPages"][0]["rootViewHidden"].asBool());
 
     // A post without the key counts as NO.
-    Json bare = runAndDump(kSetup + "post rotixToggle isHidden bool true\npost rotixToggle\n");
+    DumpNode bare = runAndDump(kSetup + "post rotixToggle isHidden bool true\npost rotixToggle\n");
     EXPECT_TRUE(bare["lockScreen"]["notificationList"]["scrollViewHidden"].asBool());
 }
 
 TEST_F(SpringBoard, APostBeforeTheLockScreenStartsReachesIt) {
-    Json dump = runAndDump("post rotixToggle isHidden bool true\n");
+    DumpNode dump = runAndDump("post rotixToggle isHidden bool true\n");
     EXPECT_FALSE(dump["lockScreen"]["notificationList"]["scrollViewHidden"].asBool());
     EXPECT_TRUE(dump["lockScreen"]["mediaControlsPages"][0]["rootViewHidden"].asBool());
 }
 
 TEST_F(SpringBoard, ASecondMediaPageTakesTheSamePlayer) {
-    Json dump = runAndDump(kSetup + "media-page\n");
-    const Json& pages = dump["lockScreen"]["mediaControlsPages"];
+    DumpNode dump = runAndDump(kSetup + "media-page\n");
+    const DumpNode& pages = dump["lockScreen"]["mediaControlsPages"];
     ASSERT_EQ(pages.size(), 2u);
     EXPECT_EQ(pages[0]["subviews"].size(), 0u);
     ASSERT_EQ(pages[1]["subviews"].size(), 1u);
@@ -301,19 +312,19 @@ TEST_F(SpringBoard, ASecondMediaPageTakesTheSamePlayer) {
 
 TEST_F(SpringBoard, APageTurnAsksTheScrollViewFirstAndKeepsADragOnTheDisc) {
     // The disc's centre on a 414 x 736 screen is at (207, 455).
-    Json kept = runAndDump(kSetup + "drag 207 455 400 455 0.5\n");
+    DumpNode kept = runAndDump(kSetup + "drag 207 455 400 455 0.5\n");
     EXPECT_EQ(kept["lockScreen"]["page"].asNumber(), 1);
     EXPECT_GE(kept["lockScreen"]["pageCancelQueries"].asNumber(), 1);
 
     // A drag on the player's background turns the page to the widgets.
-    Json turned = runAndDump(kSetup + "drag 20 60 380 60 0.5\n");
+    DumpNode turned = runAndDump(kSetup + "drag 20 60 380 60 0.5\n");
     EXPECT_EQ(turned["lockScreen"]["page"].asNumber(), 0);
 }
 
 TEST_F(SpringBoard, PreferencesWrittenByAScenarioReachThePlayer) {
-    Json dump = runAndDump("pref com.varlo.rotixsettings titleColor string #FF0000\n" + kSetup);
-    const Json* player = findView(dump["window"], "Rotix");
-    ASSERT_NE(player, nullptr);
+    DumpNode dump = runAndDump("pref com.varlo.rotixsettings titleColor string #FF0000\n" + kSetup);
+    std::optional<DumpNode> player = findView(dump["window"], "Rotix");
+    ASSERT_TRUE(player);
     bool found = false;
     for (const auto& subview : (*player)["subviews"].asArray()) {
         if (subview["class"].asString() == "UILabel" &&
@@ -333,7 +344,7 @@ TEST_F(SpringBoard, ARingNobodyLooksAtIsDrawnOnlyWhenSomethingAsks) {
     auto first = host.readJson("a.json").value();
     auto second = host.readJson("b.json").value();
     auto third = host.readJson("c.json").value();
-    auto drawn = [](const Json& dump) { return dump["process"]["viewsDrawn"].asNumber(); };
+    auto drawn = [](const DumpNode& dump) { return dump["process"]["viewsDrawn"].asNumber(); };
     // A hundred ticks moved the ring between the dumps; it was drawn once,
     // for the second dump, whose thumb box shows where it went. Nothing had
     // moved since, so the snapshot drew nothing more.
@@ -410,7 +421,7 @@ TEST_F(ActivatorToggle, TheListenerIsListedWithItsTexts) {
     ASSERT_EQ(host.run("dump out.json\n"), 0) << host.standardError();
     auto dump = host.readJson("out.json").value();
     ASSERT_EQ(dump["activatorListeners"].size(), 1u);
-    const Json& listener = dump["activatorListeners"][0];
+    const DumpNode& listener = dump["activatorListeners"][0];
     EXPECT_EQ(listener["name"].asString(), "org.brenwick.rotix");
     EXPECT_EQ(listener["title"].asString(), "Rotix");
     EXPECT_EQ(listener["description"].asString(), "Toggle Notification Visibility");

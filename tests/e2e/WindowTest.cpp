@@ -245,13 +245,13 @@ protected:
     }
 
     // Starts the host in a window and waits for its first frame.
-    std::optional<Json> startHost(LiveHost& host, const std::vector<std::string>& extra = {}) {
+    std::optional<DumpNode> startHost(LiveHost& host, const std::vector<std::string>& extra = {}) {
         std::vector<std::string> arguments = {"--window"};
         arguments.insert(arguments.end(), extra.begin(), extra.end());
         if (!host.start(arguments, {{"DISPLAY", m_display.name()}, {"WAYLAND_DISPLAY", ""}}))
             return std::nullopt;
         return host.waitFor(
-            [](const Json& dump) { return dump["liveWindow"]["frames"].asNumber() >= 1; }, 15s);
+            [](const DumpNode& dump) { return dump["liveWindow"]["frames"].asNumber() >= 1; }, 15s);
     }
 
     std::optional<Geometry> findWindow() {
@@ -292,8 +292,9 @@ protected:
     }
 
     // Where a point of the screen lands in the window, for xdotool.
-    static std::pair<std::string, std::string> windowPixel(const Json& dump, double x, double y) {
-        const Json& window = dump["liveWindow"];
+    static std::pair<std::string, std::string> windowPixel(const DumpNode& dump, double x,
+                                                           double y) {
+        const DumpNode& window = dump["liveWindow"];
         double scale = window["scale"].asNumber();
         double width = window["pixelWidth"].asNumber();
         double height = window["pixelHeight"].asNumber();
@@ -374,8 +375,8 @@ TEST_F(Window, AClickOnTheDiscTogglesPlaybackAndTheScreenShowsThePlayer) {
     ASSERT_TRUE(first) << host.standardError();
     ASSERT_TRUE(host.send("playlist demo"));
     ASSERT_TRUE(host.send("play"));
-    auto playing =
-        host.waitFor([](const Json& dump) { return dump["nowPlaying"]["playing"].asBool(); }, 10s);
+    auto playing = host.waitFor(
+        [](const DumpNode& dump) { return dump["nowPlaying"]["playing"].asBool(); }, 10s);
     ASSERT_TRUE(playing) << host.standardError();
     auto geometry = findWindow();
     ASSERT_TRUE(geometry) << "no window named Rotix on " << display();
@@ -387,7 +388,7 @@ TEST_F(Window, AClickOnTheDiscTogglesPlaybackAndTheScreenShowsThePlayer) {
     ASSERT_TRUE(runTool({"xdotool", "mousemove", "--window", geometry->window, x, y, "click", "1"},
                         display()));
     auto paused = host.waitFor(
-        [](const Json& dump) {
+        [](const DumpNode& dump) {
             return !dump["nowPlaying"]["playing"].asBool() &&
                    !dump["liveWindow"]["fingerDown"].asBool();
         },
@@ -395,8 +396,8 @@ TEST_F(Window, AClickOnTheDiscTogglesPlaybackAndTheScreenShowsThePlayer) {
     ASSERT_TRUE(paused) << host.standardError();
     // Pressed, then lifted: a tap, not a hold.
     EXPECT_TRUE(runTool({"xdotool", "click", "1"}, display()));
-    EXPECT_TRUE(
-        host.waitFor([](const Json& dump) { return dump["nowPlaying"]["playing"].asBool(); }, 10s))
+    EXPECT_TRUE(host.waitFor(
+        [](const DumpNode& dump) { return dump["nowPlaying"]["playing"].asBool(); }, 10s))
         << host.standardError();
 
     // The display itself shows the lock screen: its dark background in the
@@ -450,20 +451,20 @@ TEST_F(Window, AnIdleLockScreenDrawsNothingAndKeysSendActivatorEvents) {
     // first track's title fits, so nothing on the screen moves.
     ASSERT_TRUE(host.send("playlist demo"));
     ASSERT_TRUE(host.send("play"));
-    ASSERT_TRUE(
-        host.waitFor([](const Json& dump) { return dump["nowPlaying"]["playing"].asBool(); }, 10s));
+    ASSERT_TRUE(host.waitFor(
+        [](const DumpNode& dump) { return dump["nowPlaying"]["playing"].asBool(); }, 10s));
     ASSERT_TRUE(host.send("pause"));
     auto geometry = findWindow();
     ASSERT_TRUE(geometry);
     // Once the pause has settled, frames stop: nothing on screen changes.
-    std::optional<Json> before;
+    std::optional<DumpNode> before;
     bool settled = false;
     const auto deadline = Clock::now() + 15s;
     while (!settled && Clock::now() < deadline) {
         before = host.dump();
         ASSERT_TRUE(before) << host.standardError();
         auto after = host.waitFor(
-            [&](const Json& dump) {
+            [&](const DumpNode& dump) {
                 return dump["time"].asNumber() > (*before)["time"].asNumber() + 1.0;
             },
             10s);
@@ -475,7 +476,7 @@ TEST_F(Window, AnIdleLockScreenDrawsNothingAndKeysSendActivatorEvents) {
 
     ASSERT_TRUE(pressKey(*geometry, "space"));
     auto shown = host.waitFor(
-        [](const Json& dump) {
+        [](const DumpNode& dump) {
             return !dump["lockScreen"]["notificationList"]["scrollViewHidden"].asBool();
         },
         10s);
@@ -486,7 +487,9 @@ TEST_F(Window, AnIdleLockScreenDrawsNothingAndKeysSendActivatorEvents) {
     ASSERT_TRUE(shown);
     double framesBefore = (*before)["liveWindow"]["frames"].asNumber();
     EXPECT_TRUE(host.waitFor(
-        [&](const Json& dump) { return dump["liveWindow"]["frames"].asNumber() > framesBefore; },
+        [&](const DumpNode& dump) {
+            return dump["liveWindow"]["frames"].asNumber() > framesBefore;
+        },
         10s))
         << "no frame followed the toggle";
 
@@ -511,9 +514,9 @@ TEST_F(Window, KeysPlayPauseAndSkipAsThePlayersButtonsDo) {
         "nextTrack",       "previousTrack", "stop"};
     std::vector<std::string> sent;
     auto done = host.waitFor(
-        [&](const Json& dump) {
+        [&](const DumpNode& dump) {
             sent.clear();
-            const Json& commands = dump["nowPlaying"]["commands"];
+            const DumpNode& commands = dump["nowPlaying"]["commands"];
             for (size_t i = 0; i < commands.size(); ++i)
                 sent.push_back(commands[i]["name"].asString());
             return sent == expected &&
@@ -538,8 +541,8 @@ TEST_F(Window, TheWindowTakesTheShapeOfATurnedScreen) {
     ASSERT_TRUE(startHost(host)) << host.standardError();
     ASSERT_TRUE(host.send("orientation landscape-left"));
     auto turned = host.waitFor(
-        [](const Json& dump) {
-            const Json& window = dump["liveWindow"];
+        [](const DumpNode& dump) {
+            const DumpNode& window = dump["liveWindow"];
             return window["pixelWidth"].asNumber() > window["pixelHeight"].asNumber();
         },
         10s);
@@ -559,8 +562,8 @@ TEST_F(Window, WhenTheDisplayGoesAwayTheHostEnds) {
     ASSERT_TRUE(startHost(host)) << host.standardError();
     ASSERT_TRUE(host.send("playlist demo"));
     ASSERT_TRUE(host.send("play"));
-    ASSERT_TRUE(
-        host.waitFor([](const Json& dump) { return dump["nowPlaying"]["playing"].asBool(); }, 10s));
+    ASSERT_TRUE(host.waitFor(
+        [](const DumpNode& dump) { return dump["nowPlaying"]["playing"].asBool(); }, 10s));
     m_display.stop();
     const auto deadline = Clock::now() + 20s;
     while (Clock::now() < deadline && host.isRunning())
@@ -579,7 +582,7 @@ TEST_F(Window, HoldingTheMouseOnTheDiscIsALongPress) {
     ASSERT_TRUE(runTool(
         {"xdotool", "mousemove", "--window", geometry->window, x, y, "mousedown", "1"}, display()));
     auto held = host.waitFor(
-        [](const Json& dump) {
+        [](const DumpNode& dump) {
             return dump["liveWindow"]["fingerDown"].asBool() &&
                    dump["lockScreen"]["passcodeScreen"]["visible"].asBool();
         },
@@ -587,7 +590,7 @@ TEST_F(Window, HoldingTheMouseOnTheDiscIsALongPress) {
     EXPECT_TRUE(held) << host.standardError();
     ASSERT_TRUE(runTool({"xdotool", "mouseup", "1"}, display()));
     EXPECT_TRUE(host.waitFor(
-        [](const Json& dump) { return !dump["liveWindow"]["fingerDown"].asBool(); }, 10s));
+        [](const DumpNode& dump) { return !dump["liveWindow"]["fingerDown"].asBool(); }, 10s));
     ASSERT_TRUE(pressEscape(*geometry, &host)) << host.standardError();
     EXPECT_EQ(host.finish(), 0) << host.standardError();
 }
@@ -601,7 +604,7 @@ TEST_F(Window, TheSettingsAppOpensItsPanesInAWindowToo) {
     EXPECT_NEAR(double(geometry->width) / geometry->height, 414.0 / 736.0, 0.01);
     // Lines on standard input still drive the panes while the window is up.
     auto dump = host.waitFor(
-        [](const Json& dump) { return dump["pane"]["title"].asString() == "Rotix"; }, 10s);
+        [](const DumpNode& dump) { return dump["pane"]["title"].asString() == "Rotix"; }, 10s);
     EXPECT_TRUE(dump) << host.standardError();
     // The pane is drawn: the window is not the black of an empty one.
     bool drawn = false;
@@ -620,11 +623,11 @@ TEST_F(Window, TheSettingsAppOpensItsPanesInAWindowToo) {
     double scale = std::min(geometry->width / 414.0, geometry->height / 736.0);
     double originX = std::floor((geometry->width - 414 * scale) / 2);
     double originY = std::floor((geometry->height - 736 * scale) / 2);
-    auto clickRow = [&](const Json* row) {
-        EXPECT_NE(row, nullptr);
+    auto clickRow = [&](std::optional<DumpNode> row) {
+        EXPECT_TRUE(row);
         if (!row)
             return false;
-        const Json& frame = (*row)["frame"];
+        const DumpNode& frame = (*row)["frame"];
         std::string x = std::to_string(int(originX + (frame[0].asNumber() + 100) * scale));
         std::string y =
             std::to_string(int(originY + (frame[1].asNumber() + frame[3].asNumber() / 2) * scale));
@@ -634,14 +637,14 @@ TEST_F(Window, TheSettingsAppOpensItsPanesInAWindowToo) {
     };
     ASSERT_TRUE(clickRow(settingsRow(*dump, "Labels")));
     auto labelsPane = host.waitFor(
-        [](const Json& dump) { return dump["pane"]["title"].asString() == "Labels"; }, 10s);
+        [](const DumpNode& dump) { return dump["pane"]["title"].asString() == "Labels"; }, 10s);
     ASSERT_TRUE(labelsPane) << host.standardError();
 
     // A click on the colour row takes typing from the keyboard; Return
     // keeps it.
     ASSERT_TRUE(clickRow(settingsRow(*labelsPane, "titleColor")));
     ASSERT_TRUE(
-        host.waitFor([](const Json& dump) { return !dump["pane"]["editing"].isNull(); }, 10s))
+        host.waitFor([](const DumpNode& dump) { return !dump["pane"]["editing"].isNull(); }, 10s))
         << host.standardError();
     ASSERT_TRUE(focus(*geometry));
     ASSERT_TRUE(runTool({"xdotool", "key", "--clearmodifiers", "BackSpace", "BackSpace",
@@ -649,13 +652,15 @@ TEST_F(Window, TheSettingsAppOpensItsPanesInAWindowToo) {
                         display()));
     ASSERT_TRUE(runTool({"xdotool", "type", "--clearmodifiers", "#00ff80"}, display()));
     EXPECT_TRUE(host.waitFor(
-        [](const Json& dump) { return dump["pane"]["editing"]["text"].asString() == "#00ff80"; },
+        [](const DumpNode& dump) {
+            return dump["pane"]["editing"]["text"].asString() == "#00ff80";
+        },
         10s))
         << host.standardError();
     ASSERT_TRUE(pressKey(*geometry, "Return"));
     auto kept = host.waitFor(
-        [](const Json& dump) {
-            const Json* colour = settingsRow(dump, "titleColor");
+        [](const DumpNode& dump) {
+            std::optional<DumpNode> colour = settingsRow(dump, "titleColor");
             return colour && (*colour)["value"].asString() == "#00FF80";
         },
         10s);
@@ -874,7 +879,7 @@ TEST_F(Window, TheScreenLockerShowsTheLockScreenWithTheDesktopsMusic) {
     ASSERT_TRUE(locker.start({"xsecurelock"}, environment, folder, "xsecurelock"));
 
     int dumps = 0;
-    auto saverDump = [&]() -> std::optional<Json> {
+    auto saverDump = [&]() -> std::optional<DumpNode> {
         auto path = folder / ("dump-" + std::to_string(++dumps) + ".json");
         std::string line = "dump " + path.string() + "\n";
         if (write(channel, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
@@ -884,13 +889,13 @@ TEST_F(Window, TheScreenLockerShowsTheLockScreenWithTheDesktopsMusic) {
             std::ifstream file(path);
             std::string text((std::istreambuf_iterator<char>(file)),
                              std::istreambuf_iterator<char>());
-            if (auto json = Json::parse(text))
+            if (auto json = DumpNode::parse(text))
                 return json;
             std::this_thread::sleep_for(20ms);
         }
         return std::nullopt;
     };
-    std::optional<Json> dump;
+    std::optional<DumpNode> dump;
     const auto deadline = Clock::now() + 20s;
     while (Clock::now() < deadline && locker.isRunning()) {
         dump = saverDump();
@@ -904,24 +909,24 @@ TEST_F(Window, TheScreenLockerShowsTheLockScreenWithTheDesktopsMusic) {
     ASSERT_TRUE(dump) << locker.errors();
     // The 5:4 screen is a tablet turned on its side, filling it.
     EXPECT_EQ((*dump)["device"]["screen"].serialize(0), "[0,0,960,768]\n");
-    const Json& window = (*dump)["saverWindow"];
+    const DumpNode& window = (*dump)["saverWindow"];
     EXPECT_EQ(window["pixelWidth"].asNumber(), 1280);
     EXPECT_EQ(window["pixelHeight"].asNumber(), 1024);
 
     // The lock screen shows its main page, so the player's frame is its
     // place on the screen, and its views' frames are in the player's.
-    const Json* player = findView((*dump)["window"], "Rotix");
-    ASSERT_NE(player, nullptr);
-    const Json* ring = findView(*player, "UICircularSlider");
-    const Json* title = nullptr;
-    for (const Json& view : (*player)["subviews"].asArray()) {
+    std::optional<DumpNode> player = findView((*dump)["window"], "Rotix");
+    ASSERT_TRUE(player);
+    std::optional<DumpNode> ring = findView(*player, "UICircularSlider");
+    std::optional<DumpNode> title;
+    for (const DumpNode& view : (*player)["subviews"].asArray()) {
         if (view["text"].asString() == "First Light")
-            title = &view;
+            title = view;
     }
     ASSERT_TRUE(ring && title);
     double scale = window["scale"].asNumber();
-    auto pixels = [&](const Json& view) {
-        const Json& frame = view["frame"];
+    auto pixels = [&](const DumpNode& view) {
+        const DumpNode& frame = view["frame"];
         double x = window["originX"].asNumber() +
                    ((*player)["frame"][0].asNumber() + frame[0].asNumber()) * scale;
         double y = window["originY"].asNumber() +

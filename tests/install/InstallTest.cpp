@@ -1,4 +1,4 @@
-#include "platform/render/Json.h"
+#include "support/DumpNode.h"
 #include "support/ProgramRun.h"
 
 #include <filesystem>
@@ -39,14 +39,14 @@ std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> listing(con
 }
 
 // The player's title label in a lock screen's dump.
-const Json* titleLabel(const Json& tree, const std::string& title) {
+std::optional<DumpNode> titleLabel(const DumpNode& tree, const std::string& title) {
     if (tree["class"].asString() == "UILabel" && tree["text"].asString() == title)
-        return &tree;
+        return tree;
     for (const auto& view : tree["subviews"].asArray()) {
-        if (const Json* found = titleLabel(view, title))
+        if (std::optional<DumpNode> found = titleLabel(view, title))
             return found;
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 class Installed : public ::testing::Test {
@@ -96,11 +96,11 @@ TEST_F(Installed, ProgramsRunFromAnyPrefixAndKeepTheirStateInTheHome) {
     ProgramRun lockScreen = run({(prefix / "bin/rotix").string(), "--scenario",
                                  writeScenario("lock.scn", kLockScreen).string()});
     ASSERT_EQ(lockScreen.status, 0) << lockScreen.errors;
-    auto dump = Json::parse(lockScreen.output);
+    auto dump = DumpNode::parse(lockScreen.output);
     ASSERT_TRUE(dump);
-    const Json* title =
+    std::optional<DumpNode> title =
         titleLabel((*dump)["window"], (*dump)["player"]["labels"]["title"].asString());
-    ASSERT_NE(title, nullptr);
+    ASSERT_TRUE(title.has_value());
     EXPECT_EQ((*title)["textColor"].asString(), "#FF8000");
 
     const fs::path state = m_folder / "home" / kStateRoot;
@@ -143,10 +143,9 @@ TEST_F(Installed, ThePackageRunsUnpackedAndKeepsItsStateInTheHome) {
     ProgramRun lockScreen = run({(unpacked / "usr/bin/rotix").string(), "--scenario",
                                  writeScenario("lock.scn", kLockScreen).string()});
     ASSERT_EQ(lockScreen.status, 0) << lockScreen.errors;
-    auto dump = Json::parse(lockScreen.output);
+    auto dump = DumpNode::parse(lockScreen.output);
     ASSERT_TRUE(dump);
-    EXPECT_NE(titleLabel((*dump)["window"], (*dump)["player"]["labels"]["title"].asString()),
-              nullptr);
+    EXPECT_TRUE(titleLabel((*dump)["window"], (*dump)["player"]["labels"]["title"].asString()));
     EXPECT_EQ(readText(m_folder / "home" / kStateRoot / ".rotix-image"),
               readText(unpacked / "usr" / kImageStamp));
 }

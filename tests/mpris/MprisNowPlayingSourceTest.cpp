@@ -1,6 +1,7 @@
 #include "platform/mediaremote/mpris/MprisNowPlayingSource.h"
 
 #include "platform/foundation/NSRunLoop.h"
+#include "support/DumpNode.h"
 #include "support/PrivateSessionBus.h"
 #include "support/SpawnedProcess.h"
 
@@ -228,9 +229,9 @@ TEST_F(MprisNowPlayingSourceTest, AFastForwardStopsWhenTheTrackChanges) {
     m_source->performCommand(kMRBeginFastForward);
     ASSERT_TRUE(
         runUntil([&] { return alpha.output().find("call Seek 3000000") != std::string::npos; }));
-    EXPECT_EQ(m_source->dump()["seeking"].asString(), "forward");
+    EXPECT_EQ(DumpNode(m_source->dump())["seeking"].asString(), "forward");
     tell(alpha, "meta string-trackid", 1);
-    EXPECT_TRUE(runUntil([&] { return m_source->dump()["seeking"].isNull(); }));
+    EXPECT_TRUE(runUntil([&] { return DumpNode(m_source->dump())["seeking"].isNull(); }));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "apps/common/Scenario.h"
 #include "apps/springboard/NowPlayingCommands.h"
 #include "platform/mediaremote/DemoMusicApp.h"
+#include "support/DumpNode.h"
 #include "tests/platform/MediaRemoteTestSupport.h"
 
 #include <filesystem>
@@ -123,7 +124,7 @@ TEST_F(DemoMusicCommandsTest, DumpShowsTheSourceAndEveryRequest) {
     MRMediaRemoteSendCommand(kMRNextTrack, nullptr);
     MRMediaRemoteSetElapsedTime(7.5);
     run(1);
-    Json section = nowPlayingDumpSection();
+    DumpNode section(nowPlayingDumpSection());
     EXPECT_EQ(section["source"].asString(), "demo-music");
     EXPECT_TRUE(section["playing"].asBool());
     EXPECT_EQ(section["bundleIdentifier"].asString(), "com.rotix.demo-music");
@@ -134,7 +135,7 @@ TEST_F(DemoMusicCommandsTest, DumpShowsTheSourceAndEveryRequest) {
     EXPECT_EQ(section["queueLength"].asNumber(), 2);
     EXPECT_EQ(section["index"].asNumber(), 1);
     EXPECT_EQ(section["commandCount"].asNumber(), 2);
-    const Json& commands = section["commands"];
+    const DumpNode& commands = section["commands"];
     ASSERT_EQ(commands.size(), 2u);
     EXPECT_EQ(commands[0]["command"].asNumber(), kMRNextTrack);
     EXPECT_EQ(commands[0]["name"].asString(), "nextTrack");
@@ -144,14 +145,14 @@ TEST_F(DemoMusicCommandsTest, DumpShowsTheSourceAndEveryRequest) {
 }
 
 TEST_F(DemoMusicCommandsTest, DumpOfNothingPlaying) {
-    Json section = nowPlayingDumpSection();
+    DumpNode section(nowPlayingDumpSection());
     EXPECT_FALSE(section["playing"].asBool());
     EXPECT_TRUE(section["title"].isNull());
     EXPECT_TRUE(section["bundleIdentifier"].isNull());
     EXPECT_TRUE(section["elapsed"].isNull());
     EXPECT_TRUE(section["index"].isNull());
     NowPlayingService::shared().setSource(nullptr);
-    EXPECT_TRUE(nowPlayingDumpSection()["source"].isNull());
+    EXPECT_TRUE(DumpNode(nowPlayingDumpSection())["source"].isNull());
 }
 
 } // namespace

@@ -62,11 +62,11 @@ int HostRun::run(const std::string& scenario, const std::vector<std::string>& ex
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::optional<Json> HostRun::readJson(const std::string& name) const {
-    return Json::parse(readFile(m_folder / name));
+std::optional<DumpNode> HostRun::readJson(const std::string& name) const {
+    return DumpNode::parse(readFile(m_folder / name));
 }
 
-int countLogLines(const Json& dump, const std::string& text) {
+int countLogLines(const DumpNode& dump, const std::string& text) {
     int count = 0;
     for (const auto& line : dump["log"].asArray()) {
         if (line.asString().find(text) != std::string::npos)
@@ -75,12 +75,12 @@ int countLogLines(const Json& dump, const std::string& text) {
     return count;
 }
 
-const Json* findView(const Json& tree, const std::string& className) {
+std::optional<DumpNode> findView(const DumpNode& tree, const std::string& className) {
     if (tree["class"].asString() == className)
-        return &tree;
+        return tree;
     for (const auto& subview : tree["subviews"].asArray()) {
-        if (const Json* found = findView(subview, className))
+        if (std::optional<DumpNode> found = findView(subview, className))
             return found;
     }
-    return nullptr;
+    return std::nullopt;
 }

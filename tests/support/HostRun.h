@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/render/Json.h"
+#include "support/DumpNode.h"
 
 #include <filesystem>
 #include <optional>
@@ -24,7 +24,7 @@ public:
 
     const std::string& standardError() const { return m_stderr; }
     const std::string& standardOutput() const { return m_stdout; }
-    std::optional<Json> readJson(const std::string& name) const;
+    std::optional<DumpNode> readJson(const std::string& name) const;
     const std::filesystem::path& folder() const { return m_folder; }
     const std::filesystem::path& root() const { return m_root; }
 
@@ -37,6 +37,6 @@ private:
 };
 
 // Log lines of a dump that contain the text.
-int countLogLines(const Json& dump, const std::string& text);
+int countLogLines(const DumpNode& dump, const std::string& text);
 // The first view of the class in a dumped tree, depth first.
-const Json* findView(const Json& tree, const std::string& className);
+std::optional<DumpNode> findView(const DumpNode& tree, const std::string& className);

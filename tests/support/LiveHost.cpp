@@ -46,7 +46,7 @@ bool LiveHost::send(const std::string& line) {
     return m_process.send(line);
 }
 
-std::optional<Json> LiveHost::dump(std::chrono::milliseconds timeout) {
+std::optional<DumpNode> LiveHost::dump(std::chrono::milliseconds timeout) {
     // Each dump goes to a fresh name, written by the host in one go, so a
     // file that parses is complete.
     const std::string name = "live-" + std::to_string(++m_dumpCount) + ".json";
@@ -55,7 +55,7 @@ std::optional<Json> LiveHost::dump(std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (std::chrono::steady_clock::now() < deadline) {
         if (std::filesystem::exists(m_folder / name)) {
-            if (auto json = Json::parse(readFile(m_folder / name))) {
+            if (auto json = DumpNode::parse(readFile(m_folder / name))) {
                 std::filesystem::remove(m_folder / name);
                 return json;
             }
@@ -67,8 +67,8 @@ std::optional<Json> LiveHost::dump(std::chrono::milliseconds timeout) {
     return std::nullopt;
 }
 
-std::optional<Json> LiveHost::waitFor(const std::function<bool(const Json&)>& condition,
-                                      std::chrono::milliseconds timeout) {
+std::optional<DumpNode> LiveHost::waitFor(const std::function<bool(const DumpNode&)>& condition,
+                                          std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (std::chrono::steady_clock::now() < deadline) {
         auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(

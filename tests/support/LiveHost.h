@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/render/Json.h"
+#include "support/DumpNode.h"
 #include "support/SpawnedProcess.h"
 
 #include <chrono>
@@ -32,11 +32,11 @@ public:
     bool send(const std::string& line);
     // Asks for a dump and waits for it; nothing if the host did not answer
     // in time.
-    std::optional<Json> dump(std::chrono::milliseconds timeout = std::chrono::seconds(5));
+    std::optional<DumpNode> dump(std::chrono::milliseconds timeout = std::chrono::seconds(5));
     // Dumps until the condition holds or the deadline passes; answers the
     // last dump that satisfied it.
-    std::optional<Json> waitFor(const std::function<bool(const Json&)>& condition,
-                                std::chrono::milliseconds timeout);
+    std::optional<DumpNode> waitFor(const std::function<bool(const DumpNode&)>& condition,
+                                    std::chrono::milliseconds timeout);
     // Closes the host's input, which ends it, and waits for it; answers the
     // exit status, or -1 if it had to be killed.
     int finish(std::chrono::milliseconds timeout = std::chrono::seconds(10));

@@ -259,20 +259,20 @@ bool MprisNowPlayingSource::isConnected() const {
 Json MprisNowPlayingSource::dump() const {
     CFAbsoluteTime now = NSRunLoop::mainRunLoop().now();
     Json json = Json::object();
-    json.set("connected", isConnected());
+    json["connected"] = isConnected();
     std::optional<std::string> shown;
     {
         std::lock_guard lock(m_mutex);
         shown = m_shown.busName;
     }
-    json.set("shown", shown ? Json(*shown) : Json());
+    json["shown"] = shown ? Json(*shown) : Json();
     auto direction = m_stepper ? m_stepper->direction() : std::nullopt;
-    json.set("seeking", !direction                                           ? Json()
-                        : *direction == MprisSeekStepper::Direction::Forward ? Json("forward")
-                                                                             : Json("backward"));
+    json["seeking"] = !direction                                           ? Json()
+                      : *direction == MprisSeekStepper::Direction::Forward ? Json("forward")
+                                                                           : Json("backward");
     Json players = Json::array();
     for (const auto& [name, player] : m_players)
-        players.push(player->dump(now));
-    json.set("players", std::move(players));
+        players.push_back(player->dump(now));
+    json["players"] = std::move(players);
     return json;
 }

@@ -5,7 +5,7 @@
 #include "platform/mediaremote/mpris/MprisPlayer.h"
 #include "platform/mediaremote/mpris/MprisPlayerTracker.h"
 #include "platform/mediaremote/mpris/MprisSeekStepper.h"
-#include "platform/render/Json.h"
+#include "platform/render/DumpJson.h"
 
 #include <map>
 #include <memory>

@@ -305,24 +305,24 @@ Json MprisPlayer::dump(CFAbsoluteTime time) const {
         return text ? Json(*text) : Json();
     };
     Json json = Json::object();
-    json.set("busName", m_busName);
-    json.set("owner", m_owner);
-    json.set("ready", m_ready);
-    json.set("playbackStatus", m_playbackStatus);
-    json.set("playing", isPlaying());
-    json.set("rate", m_position.rate());
-    json.set("lastActive", m_lastActive);
-    json.set("title", optionalText(m_metadata.title));
-    json.set("artist", optionalText(m_metadata.artist));
-    json.set("album", optionalText(m_metadata.album));
-    json.set("length", m_metadata.lengthMicroseconds ? Json(m_metadata.lengthSeconds()) : Json());
-    json.set("trackId", optionalText(m_metadata.trackId));
-    json.set("trackIdIsObjectPath", m_metadata.trackIdIsObjectPath);
-    json.set("artUrl", optionalText(m_metadata.artUrl));
-    json.set("artworkBytes", m_artwork ? Json(m_artwork->size()) : Json());
-    json.set("positionKnown", m_position.isKnown());
-    json.set("elapsed", m_position.secondsAt(time, m_metadata.lengthMicroseconds
-                                                       ? std::optional(m_metadata.lengthSeconds())
-                                                       : std::nullopt));
+    json["busName"] = m_busName;
+    json["owner"] = m_owner;
+    json["ready"] = m_ready;
+    json["playbackStatus"] = m_playbackStatus;
+    json["playing"] = isPlaying();
+    json["rate"] = m_position.rate();
+    json["lastActive"] = m_lastActive;
+    json["title"] = optionalText(m_metadata.title);
+    json["artist"] = optionalText(m_metadata.artist);
+    json["album"] = optionalText(m_metadata.album);
+    json["length"] = m_metadata.lengthMicroseconds ? Json(m_metadata.lengthSeconds()) : Json();
+    json["trackId"] = optionalText(m_metadata.trackId);
+    json["trackIdIsObjectPath"] = m_metadata.trackIdIsObjectPath;
+    json["artUrl"] = optionalText(m_metadata.artUrl);
+    json["artworkBytes"] = m_artwork ? Json(m_artwork->size()) : Json();
+    json["positionKnown"] = m_position.isKnown();
+    json["elapsed"] = m_position.secondsAt(time, m_metadata.lengthMicroseconds
+                                                     ? std::optional(m_metadata.lengthSeconds())
+                                                     : std::nullopt);
     return json;
 }

@@ -4,7 +4,7 @@
 #include "platform/dbus/BusConnection.h"
 #include "platform/mediaremote/mpris/MprisMetadata.h"
 #include "platform/mediaremote/mpris/MprisPosition.h"
-#include "platform/render/Json.h"
+#include "platform/render/DumpJson.h"
 
 #include <cstdint>
 #include <functional>
