@@ -11,6 +11,7 @@
 #include "platform/uikit/UIImageView.h"
 #include "platform/uikit/UILabel.h"
 #include "player/Rotix.h"
+#include "player/RotixAssets.h"
 #include "slider/UICircularSlider.h"
 
 namespace {
@@ -31,8 +32,13 @@ Json glyphName(const Rotix& player, const std::shared_ptr<UIImage>& image) {
         return "forward.png";
     if (image == player.back())
         return "backward.png";
-    auto empty = UIImage::imageWithContentsOfFile("/Library/Application Support/Rotix2/empty.png");
-    if (empty && image->contentHash() == empty->contentHash())
+    // The player loads the hiding image afresh each time, so it is known by
+    // its pixels; those are read from the device once, at the first dump.
+    static const std::optional<std::string> emptyHash = []() -> std::optional<std::string> {
+        auto empty = UIImage::imageWithContentsOfFile(kRotixEmptyImagePath);
+        return empty ? std::optional(empty->contentHash()) : std::nullopt;
+    }();
+    if (emptyHash && image->contentHash() == *emptyHash)
         return "empty.png";
     return "tinted";
 }

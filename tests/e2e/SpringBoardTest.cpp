@@ -336,6 +336,15 @@ TEST_F(SpringBoard, PreferencesWrittenByAScenarioReachThePlayer) {
     EXPECT_TRUE(found);
 }
 
+TEST_F(SpringBoard, AHiddenPlayButtonIsNamedInEveryDump) {
+    // Each change of state gives the button a freshly loaded hiding image.
+    DumpNode paused = runAndDump("pref com.varlo.rotixsettings hide bool true\n" + kSetup +
+                                 "dump playing.json\npause\nwait 1\n");
+    DumpNode playing = host.readJson("playing.json").value_or(DumpNode());
+    EXPECT_EQ(playing["player"]["buttons"]["playOrPause"].asString(), "empty.png");
+    EXPECT_EQ(paused["player"]["buttons"]["playOrPause"].asString(), "empty.png");
+}
+
 TEST_F(SpringBoard, ARingNobodyLooksAtIsDrawnOnlyWhenSomethingAsks) {
     ASSERT_EQ(host.run("clear\ntrack Long|A|1000|none\nplay\nwait 10\ndump a.json\nwait 10\n"
                        "dump b.json\nsnapshot shot.png\ndump c.json\n"),
