@@ -9,6 +9,7 @@
 #include "apps/springboard/MediaKeys.h"
 #include "apps/springboard/NowPlayingCommands.h"
 #include "apps/springboard/OutputCommands.h"
+#include "apps/springboard/PlayerDump.h"
 #include "apps/springboard/TouchCommands.h"
 #include "platform/activator/LAActivator.h"
 #include "platform/activator/LAActivatorBusService.h"
@@ -23,7 +24,6 @@
 #include "platform/foundation/SystemLog.h"
 #include "platform/mediaremote/NowPlayingService.h"
 #include "platform/objc/Runtime.h"
-#include "platform/render/DumpSections.h"
 #include "platform/render/Renderer.h"
 #include "platform/render/ViewDump.h"
 #include "platform/springboard/LockScreenClasses.h"
@@ -223,8 +223,8 @@ Json SpringBoardHost::dump() const {
     json["process"] = std::move(process);
     for (const auto& [name, section] : m_sections)
         json[name] = section();
-    for (auto& [name, section] : DumpSections::shared().collect())
-        json[name] = std::move(section);
+    if (auto player = playerDumpSection())
+        json["player"] = std::move(*player);
     Json log = Json::array();
     for (const auto& line : SystemLog::shared().lines())
         log.push_back(line.source + ": " + line.text);

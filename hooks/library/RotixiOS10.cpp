@@ -1,4 +1,3 @@
-#include "hooks/PlayerDump.h"
 #include "hooks/RotixNotification.h"
 #include "hooks/Tweak.h"
 
@@ -9,5 +8,4 @@
 __attribute__((constructor)) static void RotixiOS10Initialize() {
     RotixNotification::load();
     TweakInitialize();
-    PlayerDumpRegister();
 }

@@ -1,10 +1,8 @@
-#include "hooks/PlayerDump.h"
+#include "apps/springboard/PlayerDump.h"
 
-#include "hooks/Tweak.h"
 #include "platform/foundation/NSDate.h"
 #include "platform/foundation/NSTimer.h"
 #include "platform/mediaremote/MediaRemote.h"
-#include "platform/render/DumpSections.h"
 #include "platform/render/ViewDump.h"
 #include "platform/uikit/UIButton.h"
 #include "platform/uikit/UIImage.h"
@@ -13,6 +11,9 @@
 #include "player/Rotix.h"
 #include "player/RotixAssets.h"
 #include "slider/UICircularSlider.h"
+
+#include <dlfcn.h>
+#include <memory>
 
 namespace {
 
@@ -60,9 +61,7 @@ Json infoJson(const std::optional<CFDictionary>& info) {
     return json;
 }
 
-} // namespace
-
-Json PlayerDumpJson(const Rotix& player) {
+Json playerJson(const Rotix& player) {
     Json json = Json::object();
     json["isSeeking"] = player.isSeeking();
     json["isTouching"] = player.isTouching();
@@ -111,10 +110,13 @@ Json PlayerDumpJson(const Rotix& player) {
     return json;
 }
 
-void PlayerDumpRegister() {
-    DumpSections::shared().add("player", [] {
-        if (!rotix)
-            return Json();
-        return PlayerDumpJson(*rotix);
-    });
+} // namespace
+
+std::optional<Json> playerDumpSection() {
+    // The extension keeps its player in the global it exports; the host
+    // finds it by name, as it found the library by path.
+    const auto* player = static_cast<const std::shared_ptr<Rotix>*>(dlsym(RTLD_DEFAULT, "rotix"));
+    if (!player)
+        return std::nullopt;
+    return *player ? playerJson(**player) : Json();
 }
