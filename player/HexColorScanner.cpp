@@ -1,7 +1,7 @@
 #include "player/HexColorScanner.h"
 
+#include "platform/corefoundation/UTF8Text.h"
 #include "platform/foundation/HexDigit.h"
-#include "platform/foundation/UTF8Text.h"
 
 #include <cstddef>
 

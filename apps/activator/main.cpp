@@ -1,8 +1,8 @@
 #include "apps/common/CommandLine.h"
 #include "apps/common/QuotedName.h"
 #include "platform/activator/LAActivatorBusClient.h"
+#include "platform/corefoundation/UTF8Text.h"
 #include "platform/dbus/BusConnection.h"
-#include "platform/foundation/UTF8Text.h"
 
 #include <iostream>
 #include <string>

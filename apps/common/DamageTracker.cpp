@@ -211,7 +211,7 @@ void DamageTracker::visit(const UIView& view, const Affine& parent, double paren
         .add(view.clipsToBounds())
         .add(layer.cornerRadius())
         .add(layer.borderWidth())
-        .add(layer.borderColor());
+        .add(UIColorRef(layer.borderColor()));
 
     if (auto imageView = dynamic_cast<const UIImageView*>(&view)) {
         const auto& image = imageView->image();
@@ -222,7 +222,7 @@ void DamageTracker::visit(const UIView& view, const Affine& parent, double paren
             transition && transition->duration > 0 &&
             walk.now < transition->beginTime + transition->duration) {
             state.add(transition->previousImage.get()).add(walk.frameTime);
-            if (const auto& previous = transition->previousImage)
+            if (auto previous = std::dynamic_pointer_cast<UIImage>(transition->previousImage))
                 drawn =
                     unionRect(drawn, imageArea(imageView->contentMode(), bounds, previous->size()));
             walk.animating = walk.otherMotion = true;

@@ -1,6 +1,6 @@
 #include "apps/common/QuotedName.h"
 
-#include "platform/foundation/UTF8Text.h"
+#include "platform/corefoundation/UTF8Text.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 #include "apps/common/Scenario.h"
 
 #include "apps/common/QuotedName.h"
-#include "platform/foundation/UTF8Text.h"
+#include "platform/corefoundation/UTF8Text.h"
 
 #include <cerrno>
 #include <charconv>

@@ -4,7 +4,7 @@
 #include "apps/tools/ImageFile.h"
 #include "apps/tools/ToolArguments.h"
 #include "imaging/ImageEffects.h"
-#include "platform/foundation/SystemLog.h"
+#include "platform/system/SystemLog.h"
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UIScreenScale.h"
 

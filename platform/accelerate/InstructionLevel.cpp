@@ -1,6 +1,6 @@
 #include "platform/accelerate/InstructionLevel.h"
 
-#include "platform/foundation/SystemLog.h"
+#include "platform/system/SystemLog.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,8 +1,8 @@
 #include "platform/activator/LAActivatorBusService.h"
 
 #include "platform/dbus/BusConnection.h"
-#include "platform/foundation/SystemLog.h"
 #include "platform/objc/NSObject.h"
+#include "platform/system/SystemLog.h"
 
 #include <sdbus-c++/sdbus-c++.h>
 

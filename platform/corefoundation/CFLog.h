@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/foundation/NSString.h"
-#include "platform/foundation/SystemLog.h"
+#include "platform/corefoundation/CFString.h"
+#include "platform/system/SystemLog.h"
 
 using CFLogLevel = int;
 constexpr CFLogLevel kCFLogLevelEmergency = 0;
@@ -16,6 +16,7 @@ constexpr CFLogLevel kCFLogLevelDebug = 7;
 // Writes one formatted line to the system log at the given level.
 template <class... Args>
 void CFLog(CFLogLevel level, std::string_view format, Args&&... args) {
-    SystemLog::shared().write("CFLog(" + std::to_string(level) + ")",
-                              stringWithFormat(format, std::forward<Args>(args)...));
+    SystemLog::shared().write(
+        "CFLog(" + std::to_string(level) + ")",
+        CFStringCreateWithFormat(format, {CFFormatArgument(std::forward<Args>(args))...}));
 }

@@ -1,10 +1,10 @@
 #include "platform/corefoundation/CFPreferences.h"
 
+#include "platform/corefoundation/CFRunLoop.h"
 #include "platform/corefoundation/PreferenceFileLock.h"
 #include "platform/corefoundation/PropertyListFile.h"
 #include "platform/device/DeviceRoot.h"
-#include "platform/foundation/NSDate.h"
-#include "platform/foundation/SystemLog.h"
+#include "platform/system/SystemLog.h"
 
 #include <cmath>
 #include <ctime>

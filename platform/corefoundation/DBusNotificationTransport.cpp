@@ -1,11 +1,11 @@
 #include "platform/corefoundation/DBusNotificationTransport.h"
 
+#include "platform/corefoundation/CFRunLoop.h"
 #include "platform/corefoundation/PropertyListFile.h"
+#include "platform/corefoundation/UTF8Text.h"
 #include "platform/dbus/BusConnection.h"
-#include "platform/foundation/NSRunLoop.h"
-#include "platform/foundation/SystemLog.h"
-#include "platform/foundation/UTF8Text.h"
 #include "platform/objc/NSObject.h"
+#include "platform/system/SystemLog.h"
 
 #include <cstring>
 #include <sdbus-c++/sdbus-c++.h>
@@ -123,14 +123,14 @@ void DBusNotificationTransport::post(DistributedNotification notification,
     // The bus is touched on the main thread only; the post is delivered here
     // at the same turn it leaves, as the in-process transport would.
     std::weak_ptr<DBusNotificationTransport> weakSelf = weak_from_this();
-    NSRunLoop::mainRunLoop().enqueue([weakSelf, receiver = std::move(receiver),
-                                      notification = std::move(notification),
-                                      userInfo = std::move(userInfo)] {
-        if (auto self = weakSelf.lock())
-            self->emit(notification.name, userInfo);
-        if (receiver)
-            receiver(notification);
-    });
+    CFRunLoopPerformBlock(CFRunLoopGetMain(),
+                          [weakSelf, receiver = std::move(receiver),
+                           notification = std::move(notification), userInfo = std::move(userInfo)] {
+                              if (auto self = weakSelf.lock())
+                                  self->emit(notification.name, userInfo);
+                              if (receiver)
+                                  receiver(notification);
+                          });
 }
 
 void DBusNotificationTransport::emit(const std::string& name,
@@ -165,7 +165,7 @@ void DBusNotificationTransport::receive(std::string name, std::vector<std::uint8
     // Observers run at a turn of their own, outside the bus library's
     // dispatch, exactly as posts made in this process reach them.
     std::weak_ptr<DBusNotificationTransport> weakSelf = weak_from_this();
-    NSRunLoop::mainRunLoop().enqueue([weakSelf, notification = std::move(notification)] {
+    CFRunLoopPerformBlock(CFRunLoopGetMain(), [weakSelf, notification = std::move(notification)] {
         if (auto self = weakSelf.lock())
             self->deliver(notification);
     });

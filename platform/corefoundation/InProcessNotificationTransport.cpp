@@ -1,6 +1,6 @@
 #include "platform/corefoundation/InProcessNotificationTransport.h"
 
-#include "platform/foundation/NSRunLoop.h"
+#include "platform/corefoundation/CFRunLoop.h"
 #include "platform/objc/NSObject.h"
 
 std::shared_ptr<InProcessNotificationTransport> InProcessNotificationTransport::create() {
@@ -23,8 +23,8 @@ void InProcessNotificationTransport::post(DistributedNotification notification,
     }
     if (!receiver)
         return;
-    NSRunLoop::mainRunLoop().enqueue(
-        [receiver = std::move(receiver), notification = std::move(notification)] {
-            receiver(notification);
-        });
+    CFRunLoopPerformBlock(CFRunLoopGetMain(),
+                          [receiver = std::move(receiver), notification = std::move(notification)] {
+                              receiver(notification);
+                          });
 }

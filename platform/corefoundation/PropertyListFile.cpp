@@ -1,7 +1,7 @@
 #include "platform/corefoundation/PropertyListFile.h"
 
 #include "platform/corefoundation/PropertyListNesting.h"
-#include "platform/foundation/UTF8Text.h"
+#include "platform/corefoundation/UTF8Text.h"
 
 #include <algorithm>
 #include <cerrno>

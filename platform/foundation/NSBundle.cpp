@@ -2,7 +2,7 @@
 
 #include "platform/corefoundation/PropertyListFile.h"
 #include "platform/device/DeviceRoot.h"
-#include "platform/foundation/SystemLog.h"
+#include "platform/system/SystemLog.h"
 
 #include <dlfcn.h>
 #include <fstream>

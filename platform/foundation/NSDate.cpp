@@ -1,7 +1,5 @@
 #include "platform/foundation/NSDate.h"
 
-#include "platform/foundation/NSRunLoop.h"
-
 std::shared_ptr<NSDate> NSDate::date() {
     return makeObject<NSDate>(CFAbsoluteTimeGetCurrent());
 }
@@ -22,8 +20,4 @@ std::shared_ptr<NSDate> NSDate::dateWithTimeIntervalSinceReferenceDate(NSTimeInt
 
 std::shared_ptr<NSDate> NSDate::dateByAddingTimeInterval(NSTimeInterval seconds) const {
     return makeObject<NSDate>(m_time + seconds);
-}
-
-CFAbsoluteTime CFAbsoluteTimeGetCurrent() {
-    return NSRunLoop::mainRunLoop().now();
 }

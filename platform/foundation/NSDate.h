@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/foundation/Clock.h"
+#include "platform/corefoundation/CFRunLoop.h"
 #include "platform/objc/NSObject.h"
 
 #include <memory>
@@ -27,6 +27,3 @@ protected:
 private:
     NSTimeInterval m_time;
 };
-
-// Core Foundation's view of the same clock.
-CFAbsoluteTime CFAbsoluteTimeGetCurrent();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/foundation/NSString.h"
-#include "platform/foundation/SystemLog.h"
+#include "platform/system/SystemLog.h"
 
 // Writes one formatted line to the system log.
 template <class... Args>

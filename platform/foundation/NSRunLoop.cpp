@@ -1,5 +1,7 @@
 #include "platform/foundation/NSRunLoop.h"
 
+#include "platform/corefoundation/CFRunLoop.h"
+
 #include <algorithm>
 #include <cmath>
 #include <fcntl.h>
@@ -11,6 +13,21 @@ std::thread::id& mainThreadId() {
     static std::thread::id id = std::this_thread::get_id();
     return id;
 }
+
+// Core Foundation's side of the main loop. It asks for the loop on each use
+// rather than at load, so the thread that first uses the loop stays the main
+// thread, whichever layer that use comes from.
+class MainRunLoopForCoreFoundation final : public CFRunLoop {
+public:
+    void performBlock(Block block) override { NSRunLoop::mainRunLoop().enqueue(std::move(block)); }
+    CFAbsoluteTime currentTime() const override { return NSRunLoop::mainRunLoop().now(); }
+};
+
+const bool installedForCoreFoundation = [] {
+    static MainRunLoopForCoreFoundation loop;
+    CFRunLoop::setMain(&loop);
+    return true;
+}();
 } // namespace
 
 NSRunLoop& NSRunLoop::mainRunLoop() {

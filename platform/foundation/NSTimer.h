@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/foundation/Clock.h"
+#include "platform/corefoundation/Clock.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/objc/NSObject.h"
 

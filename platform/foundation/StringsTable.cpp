@@ -1,8 +1,8 @@
 #include "platform/foundation/StringsTable.h"
 
 #include "platform/corefoundation/PropertyListFile.h"
+#include "platform/corefoundation/UTF8Text.h"
 #include "platform/foundation/HexDigit.h"
-#include "platform/foundation/UTF8Text.h"
 
 #include <cstring>
 #include <string_view>

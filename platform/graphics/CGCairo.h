@@ -38,8 +38,8 @@ public:
     CGContext& operator=(const CGContext&) = delete;
 
     struct GState {
-        UIColor fill = UIColor::blackColor();
-        UIColor stroke = UIColor::blackColor();
+        CGColor fill;
+        CGColor stroke;
         CGFloat alpha = 1;
         // Coverage in device pixels of every mask clipped to so far.
         std::shared_ptr<cairo_surface_t> mask;

@@ -28,9 +28,9 @@ double clampUnit(double value) {
     return value < 1 ? value : 1;
 }
 
-void setSourceColor(cairo_t* cr, const UIColor& color, CGFloat alpha) {
-    cairo_set_source_rgba(cr, clampUnit(color.red()), clampUnit(color.green()),
-                          clampUnit(color.blue()), clampUnit(color.alpha()) * alpha);
+void setSourceColor(cairo_t* cr, const CGColor& color, CGFloat alpha) {
+    cairo_set_source_rgba(cr, clampUnit(color.red), clampUnit(color.green), clampUnit(color.blue),
+                          clampUnit(color.alpha) * alpha);
 }
 
 // The end angle cairo is given: on the requested side of the start and at
@@ -197,7 +197,7 @@ void CGContextStrokePath(const CGContextRef& c) {
     if (!c)
         return;
     cairo_t* cr = c->cairo();
-    UIColor color = c->state().stroke;
+    CGColor color = c->state().stroke;
     CGFloat alpha = c->state().alpha;
     c->paint([&] {
         setSourceColor(cr, color, alpha);
@@ -210,7 +210,7 @@ void CGContextFillPath(const CGContextRef& c) {
     if (!c)
         return;
     cairo_t* cr = c->cairo();
-    UIColor color = c->state().fill;
+    CGColor color = c->state().fill;
     CGFloat alpha = c->state().alpha;
     c->paint([&] {
         setSourceColor(cr, color, alpha);
@@ -228,7 +228,7 @@ void paintShape(const CGContextRef& c, bool stroke, AddShape&& addShape) {
         return;
     cairo_t* cr = c->cairo();
     CairoPathKeeper keeper(cr);
-    UIColor color = stroke ? c->state().stroke : c->state().fill;
+    CGColor color = stroke ? c->state().stroke : c->state().fill;
     CGFloat alpha = c->state().alpha;
     c->paint([&] {
         addShape(cr);
@@ -263,7 +263,7 @@ std::optional<PixelRect> wholePixels(cairo_t* cr, double x, double y, double wid
 
 // The colour as Cairo's pixel library receives it: premultiplied 8-bit, got
 // by letting Cairo put it down on one pixel, so no conversion is repeated here.
-uint32_t premultipliedPixel(const UIColor& color, CGFloat alpha) {
+uint32_t premultipliedPixel(const CGColor& color, CGFloat alpha) {
     cairo_surface_t* pixel = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
     cairo_t* cr = cairo_create(pixel);
     setSourceColor(cr, color, alpha);
@@ -375,12 +375,12 @@ void CGContextSetLineWidth(const CGContextRef& c, CGFloat width) {
         cairo_set_line_width(c->cairo(), width);
 }
 
-void CGContextSetFillColorWithColor(const CGContextRef& c, const UIColor& color) {
+void CGContextSetFillColorWithColor(const CGContextRef& c, const CGColor& color) {
     if (c)
         c->state().fill = color;
 }
 
-void CGContextSetStrokeColorWithColor(const CGContextRef& c, const UIColor& color) {
+void CGContextSetStrokeColorWithColor(const CGContextRef& c, const CGColor& color) {
     if (c)
         c->state().stroke = color;
 }

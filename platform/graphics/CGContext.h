@@ -1,8 +1,8 @@
 #pragma once
 
+#include "platform/graphics/CGColor.h"
 #include "platform/graphics/CGGeometry.h"
 #include "platform/graphics/CGImage.h"
-#include "platform/uikit/UIColor.h"
 
 #include <memory>
 
@@ -49,8 +49,8 @@ void CGContextStrokeRect(const CGContextRef& c, CGRect rect);
 void CGContextClearRect(const CGContextRef& c, CGRect rect);
 
 void CGContextSetLineWidth(const CGContextRef& c, CGFloat width);
-void CGContextSetFillColorWithColor(const CGContextRef& c, const UIColor& color);
-void CGContextSetStrokeColorWithColor(const CGContextRef& c, const UIColor& color);
+void CGContextSetFillColorWithColor(const CGContextRef& c, const CGColor& color);
+void CGContextSetStrokeColorWithColor(const CGContextRef& c, const CGColor& color);
 void CGContextSetAlpha(const CGContextRef& c, CGFloat alpha);
 
 void CGContextClipToRect(const CGContextRef& c, CGRect rect);

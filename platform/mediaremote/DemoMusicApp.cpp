@@ -1,6 +1,6 @@
 #include "platform/mediaremote/DemoMusicApp.h"
 
-#include "platform/foundation/UTF8Text.h"
+#include "platform/corefoundation/UTF8Text.h"
 #include "platform/mediaremote/DemoMusicArtwork.h"
 #include "platform/objc/NSObject.h"
 

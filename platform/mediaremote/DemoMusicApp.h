@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/corefoundation/CFPropertyList.h"
-#include "platform/foundation/Clock.h"
+#include "platform/corefoundation/Clock.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/mediaremote/NowPlayingSource.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/corefoundation/Clock.h"
 #include "platform/dispatch/Dispatch.h"
-#include "platform/foundation/Clock.h"
 #include "platform/mediaremote/NowPlayingSource.h"
 
 #include <cstdint>

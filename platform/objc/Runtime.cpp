@@ -1,6 +1,6 @@
 #include "platform/objc/Runtime.h"
 
-#include "platform/foundation/SystemLog.h"
+#include "platform/system/SystemLog.h"
 
 #include <map>
 #include <shared_mutex>

@@ -1,23 +1,24 @@
 #pragma once
 
+#include "platform/graphics/CGColor.h"
 #include "platform/graphics/CGImage.h"
 #include "platform/objc/NSObject.h"
 #include "platform/quartzcore/CABasicAnimation.h"
-#include "platform/uikit/UIColor.h"
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-class UIImage;
-
 // A cross-fade between two contents of a view, as the view transition draws
-// it: the old picture fades out while the new one fades in.
+// it: the old picture fades out while the new one fades in. The old picture
+// is held as the platform's layers hold contents, an object of a kind only
+// the drawing above knows.
 struct CATransition {
     CFAbsoluteTime beginTime = 0;
     CFTimeInterval duration = 0;
-    std::shared_ptr<UIImage> previousImage;
+    id previousImage;
     bool hadPreviousImage = false;
 };
 
@@ -31,8 +32,8 @@ public:
     void setCornerRadius(CGFloat radius) { m_cornerRadius = radius; }
     CGFloat borderWidth() const { return m_borderWidth; }
     void setBorderWidth(CGFloat width) { m_borderWidth = width; }
-    const UIColorRef& borderColor() const { return m_borderColor; }
-    void setBorderColor(UIColorRef color) { m_borderColor = std::move(color); }
+    const std::optional<CGColor>& borderColor() const { return m_borderColor; }
+    void setBorderColor(std::optional<CGColor> color) { m_borderColor = std::move(color); }
 
     // Adds a copy of the animation, starting now unless it has a begin time,
     // in place of any animation under the same key.
@@ -66,7 +67,7 @@ private:
 
     CGFloat m_cornerRadius = 0;
     CGFloat m_borderWidth = 0;
-    UIColorRef m_borderColor = UIColor::blackColor();
+    std::optional<CGColor> m_borderColor = CGColor{};
     std::map<std::string, std::shared_ptr<CABasicAnimation>> m_animations;
     std::optional<CATransition> m_transition;
     CGImageRef m_contents;

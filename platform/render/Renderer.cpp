@@ -197,7 +197,7 @@ void drawView(CGContext& context, UIView& view, CFAbsoluteTime now) {
         double fadeIn = 1.0;
         if (const auto& transition = layer.transition(); transition && transition->duration > 0) {
             fadeIn = std::clamp((now - transition->beginTime) / transition->duration, 0.0, 1.0);
-            if (auto previous = transition->previousImage)
+            if (auto previous = std::dynamic_pointer_cast<UIImage>(transition->previousImage))
                 drawImage(context, previous,
                           contentRect(imageView->contentMode(), bounds, previous->size()),
                           1.0 - fadeIn);

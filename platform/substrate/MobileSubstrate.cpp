@@ -2,7 +2,7 @@
 
 #include "platform/corefoundation/CFPropertyList.h"
 #include "platform/device/DeviceRoot.h"
-#include "platform/foundation/SystemLog.h"
+#include "platform/system/SystemLog.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -4,38 +4,38 @@
 #include <cstdio>
 
 UIColor UIColor::colorWithRed(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha) {
-    return UIColor(Space::RGB, red, green, blue, alpha);
+    return CGColor{Space::RGB, red, green, blue, alpha};
 }
 
 UIColor UIColor::colorWithWhite(CGFloat white, CGFloat alpha) {
-    return UIColor(Space::Gray, white, white, white, alpha);
+    return CGColor{Space::Gray, white, white, white, alpha};
 }
 
 UIColor UIColor::colorWithAlphaComponent(CGFloat alpha) const {
     UIColor copy = *this;
-    copy.m_alpha = alpha;
+    copy.m_color.alpha = alpha;
     return copy;
 }
 
 bool UIColor::getRed(CGFloat* red, CGFloat* green, CGFloat* blue, CGFloat* alpha) const {
     if (red)
-        *red = m_red;
+        *red = m_color.red;
     if (green)
-        *green = m_green;
+        *green = m_color.green;
     if (blue)
-        *blue = m_blue;
+        *blue = m_color.blue;
     if (alpha)
-        *alpha = m_alpha;
+        *alpha = m_color.alpha;
     return true;
 }
 
 bool UIColor::getWhite(CGFloat* white, CGFloat* alpha) const {
-    if (m_space != Space::Gray)
+    if (m_color.space != Space::Gray)
         return false;
     if (white)
-        *white = m_red;
+        *white = m_color.red;
     if (alpha)
-        *alpha = m_alpha;
+        *alpha = m_color.alpha;
     return true;
 }
 
@@ -51,11 +51,11 @@ int byteOf(CGFloat component) {
 
 std::string UIColor::hexString() const {
     char text[16];
-    if (byteOf(m_alpha) == 255)
-        std::snprintf(text, sizeof text, "#%02X%02X%02X", byteOf(m_red), byteOf(m_green),
-                      byteOf(m_blue));
+    if (byteOf(m_color.alpha) == 255)
+        std::snprintf(text, sizeof text, "#%02X%02X%02X", byteOf(m_color.red),
+                      byteOf(m_color.green), byteOf(m_color.blue));
     else
-        std::snprintf(text, sizeof text, "#%02X%02X%02X%02X", byteOf(m_red), byteOf(m_green),
-                      byteOf(m_blue), byteOf(m_alpha));
+        std::snprintf(text, sizeof text, "#%02X%02X%02X%02X", byteOf(m_color.red),
+                      byteOf(m_color.green), byteOf(m_color.blue), byteOf(m_color.alpha));
     return text;
 }

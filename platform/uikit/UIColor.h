@@ -1,16 +1,16 @@
 #pragma once
 
-#include "platform/graphics/CGGeometry.h"
+#include "platform/graphics/CGColor.h"
 
 #include <optional>
 #include <string>
 
-// A colour as a value. It remembers whether it was made as a grey (two
-// components: white and alpha) or as RGB (four), because the platform's
-// component count tells them apart.
+// A colour as a value, wrapping the CGColor it draws with. It converts to
+// and from that CGColor, as the platform's CGColor and colorWithCGColor: do,
+// so the layers below UIKit take colours without knowing this class.
 class UIColor {
 public:
-    enum class Space { Gray, RGB };
+    using Space = CGColor::Space;
 
     static UIColor colorWithRed(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha);
     static UIColor colorWithWhite(CGFloat white, CGFloat alpha);
@@ -25,36 +25,30 @@ public:
     static UIColor redColor() { return colorWithRed(1, 0, 0, 1); }
     static UIColor greenColor() { return colorWithRed(0, 1, 0, 1); }
 
+    UIColor(const CGColor& color) : m_color(color) {}
+    operator const CGColor&() const { return m_color; }
+
     UIColor colorWithAlphaComponent(CGFloat alpha) const;
 
-    Space space() const { return m_space; }
+    Space space() const { return m_color.space; }
     // CGColorGetNumberOfComponents of the colour's CGColor.
-    int numberOfComponents() const { return m_space == Space::Gray ? 2 : 4; }
+    int numberOfComponents() const { return m_color.space == Space::Gray ? 2 : 4; }
 
     // getRed:green:blue:alpha: succeeds for both spaces (a grey converts).
     bool getRed(CGFloat* red, CGFloat* green, CGFloat* blue, CGFloat* alpha) const;
     // getWhite:alpha: succeeds only for a grey.
     bool getWhite(CGFloat* white, CGFloat* alpha) const;
 
-    CGFloat red() const { return m_red; }
-    CGFloat green() const { return m_green; }
-    CGFloat blue() const { return m_blue; }
-    CGFloat alpha() const { return m_alpha; }
+    CGFloat red() const { return m_color.red; }
+    CGFloat green() const { return m_color.green; }
+    CGFloat blue() const { return m_color.blue; }
+    CGFloat alpha() const { return m_color.alpha; }
 
     // "#RRGGBB" (and "#RRGGBBAA" when not opaque), for dumps.
     std::string hexString() const;
 
-    bool operator==(const UIColor&) const = default;
-
 private:
-    UIColor(Space space, CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha)
-        : m_space(space), m_red(red), m_green(green), m_blue(blue), m_alpha(alpha) {}
-
-    Space m_space;
-    CGFloat m_red;
-    CGFloat m_green;
-    CGFloat m_blue;
-    CGFloat m_alpha;
+    CGColor m_color;
 };
 
 // Where the platform passes a colour object that may be nil.

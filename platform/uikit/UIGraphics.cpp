@@ -1,9 +1,9 @@
 #include "platform/uikit/UIGraphics.h"
 
 #include "platform/foundation/NSString.h"
-#include "platform/foundation/SystemLog.h"
 #include "platform/graphics/CGBitmapContext.h"
 #include "platform/graphics/CGCairo.h"
+#include "platform/system/SystemLog.h"
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UIScreenScale.h"
 

@@ -2,6 +2,9 @@
 
 #include "platform/graphics/CGContext.h"
 #include "platform/graphics/CGGeometry.h"
+// Code that draws here sets its colours as UIColors, which the context
+// functions take as the CGColors they wrap.
+#include "platform/uikit/UIColor.h"
 
 #include <cstddef>
 #include <memory>

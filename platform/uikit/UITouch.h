@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/foundation/Clock.h"
+#include "platform/corefoundation/Clock.h"
 #include "platform/graphics/CGGeometry.h"
 #include "platform/objc/NSObject.h"
 

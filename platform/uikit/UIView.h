@@ -10,6 +10,7 @@
 #include <vector>
 
 class UIGestureRecognizer;
+class UIImage;
 class UIViewController;
 class UIWindow;
 class CGContext;

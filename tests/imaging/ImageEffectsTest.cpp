@@ -1,7 +1,7 @@
 #include "imaging/ImageEffects.h"
 
-#include "platform/foundation/SystemLog.h"
 #include "platform/graphics/CGImage.h"
+#include "platform/system/SystemLog.h"
 #include "platform/uikit/UIGraphics.h"
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UIScreenScale.h"

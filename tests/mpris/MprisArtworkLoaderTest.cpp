@@ -3,6 +3,7 @@
 #include "platform/graphics/CGBitmapContext.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/graphics/CGImageIO.h"
+#include "platform/uikit/UIColor.h"
 
 #include <filesystem>
 #include <fstream>

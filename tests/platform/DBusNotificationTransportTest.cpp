@@ -4,7 +4,7 @@
 #include "platform/corefoundation/CFNotificationCenter.h"
 #include "platform/corefoundation/PropertyListFile.h"
 #include "platform/dbus/BusConnection.h"
-#include "platform/foundation/SystemLog.h"
+#include "platform/system/SystemLog.h"
 #include "support/ProgramRun.h"
 
 #include <gtest/gtest.h>

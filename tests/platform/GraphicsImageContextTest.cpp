@@ -1,6 +1,6 @@
 #include "platform/GraphicsTestSupport.h"
-#include "platform/foundation/SystemLog.h"
 #include "platform/graphics/CGBitmapContext.h"
+#include "platform/system/SystemLog.h"
 #include "platform/uikit/UIGraphics.h"
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UIScreenScale.h"

@@ -2,7 +2,7 @@
 #include "platform/corefoundation/PropertyListFile.h"
 #include "platform/device/DeviceRoot.h"
 #include "platform/foundation/NSRunLoop.h"
-#include "platform/foundation/SystemLog.h"
+#include "platform/system/SystemLog.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,7 +1,7 @@
 #include "platform/objc/Runtime.h"
 
-#include "platform/foundation/SystemLog.h"
 #include "platform/substrate/Substrate.h"
+#include "platform/system/SystemLog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "platform/corefoundation/Clock.h"
 #include "platform/device/DeviceRoot.h"
-#include "platform/foundation/Clock.h"
 #include "platform/foundation/NSRunLoop.h"
-#include "platform/foundation/SystemLog.h"
+#include "platform/system/SystemLog.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "platform/foundation/SystemLog.h"
+#include "platform/system/SystemLog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "platform/mediaremote/mpris/MprisMetadata.h"
 
-#include "platform/foundation/UTF8Text.h"
+#include "platform/corefoundation/UTF8Text.h"
 #include "platform/mediaremote/mpris/MprisURL.h"
 #include "platform/mediaremote/mpris/MprisVariant.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/foundation/Clock.h"
+#include "platform/corefoundation/Clock.h"
 
 #include <optional>
 #include <string>

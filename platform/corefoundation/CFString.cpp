@@ -1,4 +1,4 @@
-#include "platform/foundation/NSString.h"
+#include "platform/corefoundation/CFString.h"
 
 #include <cstdio>
 
@@ -9,9 +9,11 @@ bool isFlagOrWidth(char c) {
            (c >= '1' && c <= '9');
 }
 
-bool isLengthModifier(char c) { return c == 'l' || c == 'h' || c == 'q' || c == 'z' || c == 'j' || c == 't' || c == 'L'; }
+bool isLengthModifier(char c) {
+    return c == 'l' || c == 'h' || c == 'q' || c == 'z' || c == 'j' || c == 't' || c == 'L';
+}
 
-std::string formatOne(const std::string& flags, char conversion, const NSFormatArgument& argument) {
+std::string formatOne(const std::string& flags, char conversion, const CFFormatArgument& argument) {
     char buffer[512];
     const auto& value = argument.value();
     switch (conversion) {
@@ -82,7 +84,8 @@ std::string formatOne(const std::string& flags, char conversion, const NSFormatA
 
 } // namespace
 
-std::string NSStringFromFormat(std::string_view format, const std::vector<NSFormatArgument>& arguments) {
+std::string CFStringCreateWithFormat(std::string_view format,
+                                     const std::vector<CFFormatArgument>& arguments) {
     std::string result;
     size_t next = 0;
     for (size_t i = 0; i < format.size(); ++i) {

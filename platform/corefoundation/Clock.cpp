@@ -1,4 +1,4 @@
-#include "platform/foundation/Clock.h"
+#include "platform/corefoundation/Clock.h"
 
 #include <chrono>
 

@@ -1,4 +1,4 @@
-#include "platform/foundation/UTF8Text.h"
+#include "platform/corefoundation/UTF8Text.h"
 
 #include <glib.h>
 #include <memory>
