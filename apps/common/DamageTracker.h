@@ -62,6 +62,11 @@ private:
         Affine transform;
         CGRect bounds;
         CGRect clip;
+        // For a view that changes with time: its state without the time, and
+        // the only part that time changes (a scrolling text's line, not the
+        // whole label).
+        std::uint64_t stillState = 0;
+        CGRect motion = CGRectZero;
     };
     struct Walk {
         CFAbsoluteTime now;
@@ -82,6 +87,7 @@ private:
         std::string text;
         std::uint64_t font = 0;
         double width = 0;
+        double height = 0;
     };
 
     std::unordered_map<const UIView*, Item> m_items;

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+struct _XDisplay;
+
 struct SDL_Window;
 struct SDL_Surface;
 union SDL_Event;
@@ -79,6 +81,8 @@ private:
     void beforeWaiting();
     // Handles every pending event; true when any reached the host.
     bool pumpEvents();
+    // Whether a pump could find anything that the watch would not announce.
+    bool eventsMayBeWaiting() const;
     void pollEvents();
     void handle(const SDL_Event& event);
     void sendPendingMove();
@@ -113,6 +117,8 @@ private:
 
     NSRunLoop::Token m_observer = 0;
     NSRunLoop::Token m_displayWatch = 0;
+    // The X connection the watch reads, when the window is on X.
+    _XDisplay* m_x11Display = nullptr;
     // Without a descriptor to watch, events are fetched on a short timer.
     NSRunLoop::Token m_pollTimer = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "platform/graphics/CGCairo.h"
 #include "platform/graphics/SourceOverFill.h"
+#include "platform/graphics/StrokeCoverageCache.h"
 
 #include <algorithm>
 #include <bit>
@@ -201,7 +202,8 @@ void CGContextStrokePath(const CGContextRef& c) {
     CGFloat alpha = c->state().alpha;
     c->paint([&] {
         setSourceColor(cr, color, alpha);
-        cairo_stroke(cr);
+        if (!StrokeCoverageCache::stroke(cr))
+            cairo_stroke(cr);
     });
     c->forgetCurrentPoint();
 }

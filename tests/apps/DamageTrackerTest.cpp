@@ -232,6 +232,23 @@ TEST_F(DamageTrackerTest, OnlyAMarqueeWithTextTooLongScrolls) {
     EXPECT_TRUE(m_tracker.update(m_root, now()).rects.empty());
 }
 
+// Between frames of a scrolling text only its line changes: a tall label
+// is not drawn again whole twenty times a second.
+TEST_F(DamageTrackerTest, AScrollingTextDamagesItsLineNotItsWholeLabel) {
+    auto label = UILabel::create(CGRectMake(20, 30, 100, 90));
+    label->setMarqueeEnabled(true);
+    label->setMarqueeRunning(true);
+    label->setText("A title far too long to fit in a hundred points of label");
+    m_root->addSubview(label);
+    settle();
+    run(0.05);
+    auto later = m_tracker.update(m_root, now());
+    ASSERT_EQ(later.rects.size(), 1u);
+    const double size = label->font().pointSize();
+    EXPECT_TRUE(covers(later.rects, CGRectMake(20, 30 + (90 - size) / 2, 100, size)));
+    EXPECT_LT(totalArea(later.rects), 100 * 90 * 0.75);
+}
+
 TEST_F(DamageTrackerTest, ACrossFadeAnimatesWhileItRuns) {
     auto view = UIImageView::create(CGRectMake(0, 0, 50, 50));
     view->setImage(UIImage::imageWithSize({50, 50}));

@@ -2,6 +2,7 @@
 #include "platform/accelerate/InstructionLevel.h"
 #include "platform/graphics/CGBitmapContext.h"
 #include "platform/graphics/CGContext.h"
+#include "platform/graphics/StrokeCoverageCache.h"
 #include "platform/uikit/UIGraphics.h"
 #include "platform/uikit/UIImage.h"
 
@@ -696,6 +697,73 @@ TEST(GraphicsFillTest, WholePixelRectanglesMatchCairosOwnFill) {
         }
     }
     setActiveInstructionLevel(supportedInstructionLevel());
+}
+
+// A stroke is its coverage put down through cairo's mask, whether drawn the
+// first time or laid down again from the kept coverage: every pixel the same
+// over any pixels, at any scale, opaque or not.
+TEST(GraphicsStrokeTest, StrokesDrawnAgainLookAsTheFirstTime) {
+    constexpr int kSide = 61;
+    std::mt19937 random(5);
+    const std::size_t reusedBefore = StrokeCoverageCache::reuseCount();
+    for (double scale : {1.0, 1.37, 3.0}) {
+        const int pixels = static_cast<int>(kSide * scale);
+        const double red = (random() % 1000) / 999.0;
+        const double green = (random() % 1000) / 999.0;
+        const double blue = (random() % 1000) / 999.0;
+        for (double alpha : {1.0, 0.37}) {
+            for (int round = 0; round < 3; ++round) {
+                SCOPED_TRACE(testing::Message()
+                             << "scale " << scale << " alpha " << alpha << " round " << round);
+                const CGContextRef context = kitContext(kSide, kSide, scale);
+                cairo_surface_t* reference =
+                    cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixels, pixels);
+                auto* ours = static_cast<uint8_t*>(CGBitmapContextGetData(context));
+                const size_t ourStride = CGBitmapContextGetBytesPerRow(context);
+                uint8_t* theirs = cairo_image_surface_get_data(reference);
+                const int theirStride = cairo_image_surface_get_stride(reference);
+                for (int y = 0; y < pixels; ++y)
+                    for (int x = 0; x < pixels; ++x) {
+                        const uint8_t a = static_cast<uint8_t>(random());
+                        uint8_t pixel[4];
+                        for (int c = 0; c < 3; ++c)
+                            pixel[c] = static_cast<uint8_t>(a ? random() % (a + 1) : 0);
+                        pixel[3] = a;
+                        std::memcpy(ours + y * ourStride + x * 4, pixel, 4);
+                        std::memcpy(theirs + y * theirStride + x * 4, pixel, 4);
+                    }
+                cairo_surface_mark_dirty(reference);
+
+                CGContextSetLineWidth(context, 5);
+                CGContextSetStrokeColorWithColor(context,
+                                                 UIColor::colorWithRed(red, green, blue, alpha));
+                CGContextAddArc(context, 30.3, 30, 24, -kPi / 2, 1.5 * kPi, 0);
+                CGContextStrokePath(context);
+                cairo_surface_t* coverage =
+                    cairo_image_surface_create(CAIRO_FORMAT_A8, pixels, pixels);
+                cairo_t* cr = cairo_create(coverage);
+                cairo_scale(cr, scale, scale);
+                cairo_set_line_width(cr, 5);
+                cairo_arc(cr, 30.3, 30, 24, -kPi / 2, 1.5 * kPi);
+                cairo_stroke(cr);
+                cairo_destroy(cr);
+                cr = cairo_create(reference);
+                cairo_set_source_rgba(cr, red, green, blue, alpha);
+                cairo_mask_surface(cr, coverage, 0, 0);
+                cairo_destroy(cr);
+                cairo_surface_destroy(coverage);
+                cairo_surface_flush(reference);
+
+                for (int y = 0; y < pixels; ++y)
+                    ASSERT_EQ(
+                        std::memcmp(ours + y * ourStride, theirs + y * theirStride, pixels * 4), 0)
+                        << "row " << y;
+                cairo_surface_destroy(reference);
+            }
+        }
+    }
+    // Each scale and colour: seen, kept, then laid down from the coverage.
+    EXPECT_GE(StrokeCoverageCache::reuseCount() - reusedBefore, 6u);
 }
 
 } // namespace
