@@ -1,6 +1,7 @@
 #include "fuzz/ScenarioSandbox.h"
 
 #include "apps/common/ScenarioRunner.h"
+#include "platform/device/DeviceImage.h"
 #include "platform/device/DeviceRoot.h"
 
 #include <cstdlib>
@@ -46,8 +47,7 @@ ScenarioSandbox::ScenarioSandbox() {
     m_folder = folder;
     m_root = m_folder / "root";
     m_scratch = m_folder / "scratch";
-    std::filesystem::copy(DeviceRoot::buildDefault(), m_root,
-                          std::filesystem::copy_options::recursive);
+    std::filesystem::copy(DeviceImage::build(), m_root, std::filesystem::copy_options::recursive);
     std::filesystem::create_directories(m_scratch);
     DeviceRoot::set(m_root);
 }

@@ -7,7 +7,7 @@
 #include "apps/settings/SettingsFinger.h"
 #include "apps/settings/SettingsHost.h"
 #include "apps/settings/SettingsKeyboard.h"
-#include "fuzz/ScenarioSandbox.h"
+#include "fuzz/ScenarioFuzzTarget.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/messageui/MFMailComposeViewController.h"
 #include "platform/posix/ProcessSpawn.h"
@@ -16,35 +16,32 @@
 #include "platform/uikit/UIAlertView.h"
 
 #include <cstddef>
-#include <cstdint>
 
 namespace {
 
 constexpr const char* kDevice = "device 320x568@1 phone";
 constexpr const char* kRespringProgram = "/usr/bin/killall";
 
-struct SettingsUnderTest {
-    ScenarioSandbox sandbox;
-    SettingsHost host{{sandbox.root().string(), HostClock::Manual}};
-    Scenario scenario;
-
+class SettingsUnderTest : public ScenarioFuzzTarget {
+public:
     SettingsUnderTest() {
-        ProcessSpawn::redirect(kRespringProgram, (sandbox.scratch() / "no-such-program").string());
-        host.registerCommands(scenario);
+        ProcessSpawn::redirect(kRespringProgram,
+                               (sandbox().scratch() / "no-such-program").string());
+        m_host.registerCommands(scenario());
         // A small screen at one pixel per point keeps snapshots quick.
-        scenario.runLine(kDevice, 0, "fuzz");
-        host.boot();
-        m_bootDepth = host.rootController()->controllers().size();
+        scenario().runLine(kDevice, 0, "fuzz");
+        m_host.boot();
+        m_bootDepth = m_host.rootController()->controllers().size();
     }
 
     // Each input starts where a person opening the app would: the pane the
     // app opens on, nothing presented, nothing being typed, no finger down. Inputs
     // then reproduce alone, and no left-over sheet blocks every later one.
-    void reset() {
-        if (host.finger().isDown())
-            host.finger().up({0, 0});
-        if (host.keyboard().isEditing())
-            host.pressEditingKey("escape");
+    void reset() override {
+        if (m_host.finger().isDown())
+            m_host.finger().up({0, 0});
+        if (m_host.keyboard().isEditing())
+            m_host.pressEditingKey("escape");
         // Button 0 is each alert's cancel button; a few alerts can stack.
         for (int i = 0; i < 8; ++i) {
             auto alert = UIAlertView::visibleAlert();
@@ -52,40 +49,35 @@ struct SettingsUnderTest {
                 break;
             alert->clickButtonAtIndex(0);
         }
-        for (const auto& controller : host.rootController()->controllers()) {
+        for (const auto& controller : m_host.rootController()->controllers()) {
             if (auto composer = std::dynamic_pointer_cast<MFMailComposeViewController>(
                     controller->presentedViewController()))
                 composer->finishWithResult(MFMailComposeResultCancelled);
         }
-        while (host.rootController()->controllers().size() > m_bootDepth)
-            host.rootController()->popController();
+        while (m_host.rootController()->controllers().size() > m_bootDepth)
+            m_host.rootController()->popController();
         NSRunLoop::mainRunLoop().runUntilIdle();
-        host.refreshWindow();
+        m_host.refreshWindow();
     }
 
+    void boot() override { m_host.boot(); }
+
+    // Had a line found a way to start a program, the run stops here.
+    void check() override {
+        for (const ProcessSpawn::Record& record : ProcessSpawn::records())
+            if (record.result == 0)
+                __builtin_trap();
+        ProcessSpawn::clearRecords();
+    }
+
+private:
+    SettingsHost m_host{{.root = sandbox().root().string(), .clock = HostClock::Manual}};
     size_t m_bootDepth = 1;
 };
 
-SettingsUnderTest& underTest() {
-    static SettingsUnderTest shared;
-    return shared;
-}
-
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    underTest();
-    return 0;
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    SettingsUnderTest& fuzz = underTest();
-    fuzz.reset();
-    fuzz.sandbox.run(fuzz.scenario, data, size, [&] { fuzz.host.boot(); });
-    // Had a line found a way to start a program, the run stops here.
-    for (const ProcessSpawn::Record& record : ProcessSpawn::records())
-        if (record.result == 0)
-            __builtin_trap();
-    ProcessSpawn::clearRecords();
-    return 0;
+ScenarioFuzzTarget& scenarioFuzzTarget() {
+    static SettingsUnderTest shared;
+    return shared;
 }

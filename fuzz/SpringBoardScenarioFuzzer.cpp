@@ -4,54 +4,41 @@
 // file written outside the sandbox's scratch folder.
 #include "apps/common/Scenario.h"
 #include "apps/springboard/SpringBoardHost.h"
-#include "fuzz/ScenarioSandbox.h"
+#include "fuzz/ScenarioFuzzTarget.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/uikit/UIWindow.h"
-
-#include <cstddef>
-#include <cstdint>
 
 namespace {
 
 constexpr const char* kDevice = "device 320x568@1 phone";
 
-struct SpringBoardUnderTest {
-    ScenarioSandbox sandbox;
-    SpringBoardHost host{{sandbox.root().string(), HostClock::Manual, {}}};
-    Scenario scenario;
-
+class SpringBoardUnderTest : public ScenarioFuzzTarget {
+public:
     SpringBoardUnderTest() {
-        host.registerCommands(scenario);
+        m_host.registerCommands(scenario());
         // A small screen at one pixel per point keeps snapshots quick.
-        scenario.runLine(kDevice, 0, "fuzz");
-        host.boot();
+        scenario().runLine(kDevice, 0, "fuzz");
+        m_host.boot();
     }
 
     // No finger is left down from the input before, so an input's touches
     // mean the same alone as after any other.
-    void reset() {
-        if (host.window()->hasActiveTouch()) {
-            host.window()->touchUp({0, 0});
+    void reset() override {
+        if (m_host.window()->hasActiveTouch()) {
+            m_host.window()->touchUp({0, 0});
             NSRunLoop::mainRunLoop().runUntilIdle();
         }
     }
-};
 
-SpringBoardUnderTest& underTest() {
-    static SpringBoardUnderTest shared;
-    return shared;
-}
+    void boot() override { m_host.boot(); }
+
+private:
+    SpringBoardHost m_host{{.root = sandbox().root().string(), .clock = HostClock::Manual}};
+};
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    underTest();
-    return 0;
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    SpringBoardUnderTest& fuzz = underTest();
-    fuzz.reset();
-    fuzz.sandbox.run(fuzz.scenario, data, size, [&] { fuzz.host.boot(); });
-    return 0;
+ScenarioFuzzTarget& scenarioFuzzTarget() {
+    static SpringBoardUnderTest shared;
+    return shared;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "imaging/CCCubeCell.h"
+#include "imaging/CCCubeCounter.h"
 #include "imaging/CCLocalMaximum.h"
 #include "platform/objc/NSObject.h"
 #include "platform/uikit/UIColor.h"
@@ -30,10 +31,6 @@ enum : CCColorFlags {
     CCFlagAvoidWhite = 32,
     CCFlagAvoidBlack = 64,
 };
-
-constexpr int kCCColorCubeResolution = 30;
-constexpr int kCCColorCubeCellCount =
-    kCCColorCubeResolution * kCCColorCubeResolution * kCCColorCubeResolution;
 
 // The offsets from a cell to itself and its 26 neighbours, (dr, dg, db), the
 // first varying slowest and each running 0, +1, -1.
@@ -111,8 +108,6 @@ protected:
     CCColorCube() = default;
 
 private:
-    // Clears what the last analysis counted, which leaves every cell zero.
-    void clearOccupiedCells();
     // Counts the pixels into the cells; false when there are none to read.
     bool countPixels(const CCImageInput& image, CCColorFlags flags);
     CCLocalMaximumList collectMaxima();
@@ -120,12 +115,7 @@ private:
                                        const UIColorRef& avoidColor, unsigned long count);
 
     std::array<CCCubeCell, kCCColorCubeCellCount> m_cells{};
-    // The counting loop's exact sums of each cell: red, green and blue bytes
-    // and the count, side by side for vector additions, and one spare cell
-    // for the pixels the flags leave out. The cells are filled from them.
-    alignas(32) std::array<uint64_t, 4 * (kCCColorCubeCellCount + 1)> m_sums{};
-    // The cells the last count reached, the first m_occupiedCount entries;
-    // all other cells are zero.
-    std::array<uint32_t, kCCColorCubeCellCount> m_occupied{};
-    size_t m_occupiedCount = 0;
+    // Keeps the exact sums the cells are filled from, and which cells the
+    // last analysis reached, so that the next clears only those.
+    CCCubeCounter m_counter;
 };

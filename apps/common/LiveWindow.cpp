@@ -11,7 +11,6 @@
 #include <cctype>
 #include <cmath>
 #include <iostream>
-#include <poll.h>
 #include <utility>
 
 namespace {
@@ -22,8 +21,6 @@ constexpr double kEventPollInterval = 1.0 / 50.0;
 // and never more pixels a point than the device itself has.
 constexpr double kDisplayShare = 0.9;
 constexpr double kMaximumStartScale = 3.0;
-// An event loop round may ask for another after drawing; a few are enough.
-constexpr int kMaximumRounds = 4;
 
 std::string lowercase(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -121,7 +118,6 @@ bool LiveWindow::create(std::string* error) {
         return false;
     }
 
-    NSRunLoop& loop = NSRunLoop::mainRunLoop();
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     int fd = -1;
@@ -129,28 +125,17 @@ bool LiveWindow::create(std::string* error) {
         m_x11Display = info.info.x11.display;
         fd = ConnectionNumber(m_x11Display);
     }
-    if (fd >= 0) {
-        m_displayWatch = loop.watch(fd, POLLIN, [this](short events) {
-            if (events & (POLLHUP | POLLERR | POLLNVAL))
-                loseDisplay();
-            else
-                pumpEvents();
-        });
-    } else {
+    if (fd >= 0)
+        m_loop.watchDisplay(fd);
+    else
         pollEvents();
-    }
-    m_observer = loop.addBeforeWaitingObserver([this] { beforeWaiting(); });
+    m_loop.observeBeforeWaiting();
     return true;
 }
 
 LiveWindow::~LiveWindow() {
-    NSRunLoop& loop = NSRunLoop::mainRunLoop();
-    if (m_observer)
-        loop.removeBeforeWaitingObserver(m_observer);
-    if (m_displayWatch)
-        loop.unwatch(m_displayWatch);
     if (m_pollTimer)
-        loop.cancel(m_pollTimer);
+        NSRunLoop::mainRunLoop().cancel(m_pollTimer);
     m_painter.cancelFrames();
     if (m_buffer)
         SDL_FreeSurface(m_buffer);
@@ -413,11 +398,8 @@ void LiveWindow::closeWindow() {
     // a key's release or the unmapping still arriving would leave the
     // display's descriptor readable, and the loop would spin on it instead
     // of ending.
+    m_loop.stopWatchingDisplay();
     NSRunLoop& loop = NSRunLoop::mainRunLoop();
-    if (m_displayWatch) {
-        loop.unwatch(m_displayWatch);
-        m_displayWatch = 0;
-    }
     if (m_pollTimer) {
         loop.cancel(m_pollTimer);
         m_pollTimer = 0;
@@ -437,28 +419,8 @@ void LiveWindow::loseDisplay() {
     closeWindow();
 }
 
-void LiveWindow::beforeWaiting() {
-    if (m_closed) {
-        // A scenario line that waits restarts the loop; it stops again here.
-        NSRunLoop::mainRunLoop().stop();
-        return;
-    }
-    // Drawing can read events off the connection into the library's queue,
-    // where the descriptor no longer shows them: look again after each frame.
-    for (int round = 0; round < kMaximumRounds && !m_closed; ++round) {
-        bool handled = eventsMayBeWaiting() && pumpEvents();
-        if (m_closed)
-            return;
-        // While something moves, frames come at the animation's pace: a change
-        // the player made on its own (a tick of the ring) waits the few
-        // milliseconds to the next one rather than costing a frame of its
-        // own. What the finger did is shown at once.
-        if (!handled && !m_needsFullPresent && m_painter.frameIsComing())
-            break;
-        bool drew = drawFrame();
-        if (!handled && !drew)
-            break;
-    }
+bool LiveWindow::frameCanWait() const {
+    return !m_needsFullPresent && m_painter.frameIsComing();
 }
 
 bool LiveWindow::eventsMayBeWaiting() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "apps/common/ScreenPainter.h"
+#include "apps/common/WindowLoop.h"
 #include "apps/common/WindowOptions.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/graphics/CGGeometry.h"
@@ -22,7 +23,7 @@ class UIView;
 // finger. It draws from the main run loop just before the loop sleeps, and
 // only what changed since the last frame; while nothing moves it sleeps with
 // the loop, woken by the display connection's descriptor like any other.
-class LiveWindow {
+class LiveWindow : private WindowLoop::Client {
 public:
     enum class FingerPhase { Down, Move, Up };
 
@@ -59,7 +60,7 @@ public:
     LiveWindow& operator=(const LiveWindow&) = delete;
 
     // Escape, or the window's close button.
-    bool isClosed() const { return m_closed; }
+    bool isClosed() const override { return m_closed; }
     const std::string& title() const { return m_options.title; }
     void setTitle(const std::string& title);
     // Closed because the display server went away.
@@ -78,16 +79,15 @@ private:
     LiveWindow(Options options, Host host);
     bool create(std::string* error);
 
-    void beforeWaiting();
     // Handles every pending event; true when any reached the host.
-    bool pumpEvents();
+    bool pumpEvents() override;
     // Whether a pump could find anything that the watch would not announce.
-    bool eventsMayBeWaiting() const;
+    bool eventsMayBeWaiting() const override;
     void pollEvents();
     void handle(const SDL_Event& event);
     void sendPendingMove();
     void closeWindow();
-    void loseDisplay();
+    void loseDisplay() override;
     bool hostWantsText() const { return m_host.wantsText && m_host.wantsText(); }
     // Turns the system's text input on while the host wants text.
     void syncTextInput();
@@ -95,8 +95,9 @@ private:
     bool resizeBuffer();
     // Gives the window the shape of the screen, which was `previousScreen`.
     void reshapeWindow(CGSize previousScreen);
+    bool frameCanWait() const override;
     // Draws what changed; true when a frame went to the screen.
-    bool drawFrame();
+    bool drawFrame() override;
     std::optional<CGPoint> screenPoint(int windowX, int windowY, bool clampToScreen) const;
 
     Options m_options;
@@ -115,10 +116,9 @@ private:
     bool m_fingerDown = false;
     std::optional<CGPoint> m_pendingMove;
 
-    NSRunLoop::Token m_observer = 0;
-    NSRunLoop::Token m_displayWatch = 0;
-    // The X connection the watch reads, when the window is on X.
+    // The X connection the loop watches, when the window is on X.
     _XDisplay* m_x11Display = nullptr;
+    WindowLoop m_loop{*this};
     // Without a descriptor to watch, events are fetched on a short timer.
     NSRunLoop::Token m_pollTimer = 0;
 };

@@ -1,7 +1,7 @@
 #include "apps/common/WindowSession.h"
 
 #include "apps/common/LiveScenarioInput.h"
-#include "platform/foundation/NSRunLoop.h"
+#include "apps/common/WindowSessionLoop.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -32,12 +32,5 @@ int runWindowSession(Scenario& scenario, const WindowSessionOptions& options,
 
     // A bad line is reported and the session goes on; the end of the lines
     // leaves the window to the person in front of it.
-    input->start(scenario, options.programName);
-    NSRunLoop& loop = NSRunLoop::mainRunLoop();
-    while (!window->isClosed())
-        loop.run();
-    input->stop();
-    bool lost = window->lostDisplay();
-    window.reset();
-    return lost ? 1 : 0;
+    return runWhileWindowIsOpen(window, *input, scenario, options.programName);
 }

@@ -10,12 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
-#include <poll.h>
 
 namespace {
-
-// A frame may bring more events; a few rounds before sleeping are enough.
-constexpr int kMaximumRounds = 4;
 
 // The window belongs to another program and can go at any moment, between
 // a request and its reply: the errors that follow are expected, and must not
@@ -93,11 +89,6 @@ std::unique_ptr<SaverWindow> SaverWindow::attach(std::optional<unsigned long> wi
 }
 
 SaverWindow::~SaverWindow() {
-    NSRunLoop& loop = NSRunLoop::mainRunLoop();
-    if (m_observer)
-        loop.removeBeforeWaitingObserver(m_observer);
-    if (m_displayWatch)
-        loop.unwatch(m_displayWatch);
     m_painter.reset();
     // A dead connection takes no more requests; what it holds goes with the
     // process.
@@ -125,30 +116,18 @@ void SaverWindow::show(std::function<std::shared_ptr<UIView>()> root,
     m_painter->resize(m_width, m_height);
     m_needsFullPresent = true;
 
-    NSRunLoop& loop = NSRunLoop::mainRunLoop();
-    m_displayWatch = loop.watch(ConnectionNumber(m_display), POLLIN, [this](short events) {
-        if (events & (POLLHUP | POLLERR | POLLNVAL))
-            loseDisplay();
-        else
-            pumpEvents();
-    });
-    m_observer = loop.addBeforeWaitingObserver([this] { beforeWaiting(); });
+    m_loop.watchDisplay(ConnectionNumber(m_display));
+    m_loop.observeBeforeWaiting();
 }
 
 void SaverWindow::close() {
     if (m_closed)
         return;
     m_closed = true;
-    NSRunLoop& loop = NSRunLoop::mainRunLoop();
-    // Nothing more is read from the display, so its descriptor must not keep
-    // waking the loop.
-    if (m_displayWatch) {
-        loop.unwatch(m_displayWatch);
-        m_displayWatch = 0;
-    }
+    m_loop.stopWatchingDisplay();
     if (m_painter)
         m_painter->cancelFrames();
-    loop.stop();
+    NSRunLoop::mainRunLoop().stop();
 }
 
 void SaverWindow::loseDisplay() {
@@ -220,25 +199,8 @@ void SaverWindow::takeSize(int width, int height) {
         m_resized(m_width, m_height);
 }
 
-void SaverWindow::beforeWaiting() {
-    if (m_closed) {
-        // A scenario line that waits restarts the loop; it stops again here.
-        NSRunLoop::mainRunLoop().stop();
-        return;
-    }
-    // Drawing can read events off the connection into Xlib's queue, where
-    // the descriptor no longer shows them: look again after each frame.
-    for (int round = 0; round < kMaximumRounds && !m_closed; ++round) {
-        bool handled = pumpEvents();
-        if (m_closed)
-            return;
-        // While something moves, frames come at the animation's pace.
-        if (!handled && !m_needsFullPresent && m_painter->frameIsComing())
-            break;
-        bool drew = drawFrame();
-        if (!handled && !drew)
-            break;
-    }
+bool SaverWindow::frameCanWait() const {
+    return !m_needsFullPresent && m_painter->frameIsComing();
 }
 
 bool SaverWindow::drawFrame() {

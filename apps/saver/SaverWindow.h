@@ -1,6 +1,7 @@
 #pragma once
 
 #include "apps/common/ScreenPainter.h"
+#include "apps/common/WindowLoop.h"
 #include "platform/foundation/NSRunLoop.h"
 
 #include <functional>
@@ -18,7 +19,7 @@ class UIView;
 // keyboard and the mouse stay with the locker. It draws from the main run
 // loop just before the loop sleeps, only what changed, like the desktop
 // window does.
-class SaverWindow {
+class SaverWindow : private WindowLoop::Client {
 public:
     // Connects to the display and finds the window (the root window for
     // nothing); nothing, with the reason in error, when either cannot be had.
@@ -39,7 +40,7 @@ public:
     void close();
 
     // Closed: by close(), or because the window went away.
-    bool isClosed() const { return m_closed; }
+    bool isClosed() const override { return m_closed; }
     bool windowWentAway() const { return m_windowGone; }
     bool lostDisplay() const { return m_displayLost; }
 
@@ -57,13 +58,13 @@ public:
 private:
     SaverWindow(std::string programName) : m_programName(std::move(programName)) {}
 
-    void beforeWaiting();
     // Handles every event the display has sent; true when any mattered.
-    bool pumpEvents();
+    bool pumpEvents() override;
     void takeSize(int width, int height);
-    bool drawFrame();
+    bool frameCanWait() const override;
+    bool drawFrame() override;
     void present(const std::vector<ScreenPainter::PixelRect>& rects);
-    void loseDisplay();
+    void loseDisplay() override;
 
     std::string m_programName;
     _XDisplay* m_display = nullptr;
@@ -78,6 +79,5 @@ private:
     bool m_closed = false;
     bool m_windowGone = false;
     bool m_displayLost = false;
-    NSRunLoop::Token m_displayWatch = 0;
-    NSRunLoop::Token m_observer = 0;
+    WindowLoop m_loop{*this};
 };

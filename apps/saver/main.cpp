@@ -1,13 +1,13 @@
 #include "apps/common/HostStartup.h"
 #include "apps/common/LiveScenarioInput.h"
 #include "apps/common/Scenario.h"
+#include "apps/common/WindowSessionLoop.h"
 #include "apps/saver/SaverArguments.h"
 #include "apps/saver/SaverDevice.h"
 #include "apps/saver/SaverWindow.h"
 #include "apps/saver/TerminationSignals.h"
 #include "apps/springboard/NowPlayingSourceOption.h"
 #include "apps/springboard/SpringBoardHost.h"
-#include "platform/foundation/NSRunLoop.h"
 #include "platform/uikit/UIDevice.h"
 #include "platform/uikit/UIWindow.h"
 
@@ -86,13 +86,5 @@ int main(int argc, char** argv) {
         return section;
     });
     signals.watch([&window] { window->close(); });
-    input->start(scenario, kProgramName);
-
-    NSRunLoop& loop = NSRunLoop::mainRunLoop();
-    while (!window->isClosed())
-        loop.run();
-    input->stop();
-    bool lost = window->lostDisplay();
-    window.reset();
-    return lost ? 1 : 0;
+    return runWhileWindowIsOpen(window, *input, scenario, kProgramName);
 }

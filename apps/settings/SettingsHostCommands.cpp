@@ -2,6 +2,7 @@
 #include "apps/common/DumpOutput.h"
 #include "apps/common/PreferenceCommands.h"
 #include "apps/common/QuotedName.h"
+#include "apps/common/ScenarioFinger.h"
 #include "apps/settings/SettingsFinger.h"
 #include "apps/settings/SettingsHost.h"
 #include "apps/settings/SettingsKeyboard.h"
@@ -24,11 +25,6 @@
 #include <set>
 
 namespace {
-
-// A scenario's tap lasts as long as a person's; a drag moves the finger at
-// the display's rate.
-constexpr double kTapDuration = 0.05;
-constexpr double kTouchSampleInterval = 1.0 / 60.0;
 
 std::optional<MFMailComposeResult> mailResultNamed(const std::string& name) {
     if (name == "cancelled")
@@ -207,38 +203,28 @@ void SettingsHost::registerCommands(Scenario& scenario) {
                        return std::nullopt;
                    }});
     }
-    scenario.addCommand("tap", {"tap X Y", 2, 2, [this, &loop](const Line& line) -> Result {
+    // Taps and drags move the same finger as the window's mouse.
+    ScenarioFinger finger{[this](CGPoint point) { m_finger->down(point); },
+                          [this](CGPoint point) { m_finger->move(point); },
+                          [this](CGPoint point) { m_finger->up(point); }};
+    scenario.addCommand("tap", {"tap X Y", 2, 2, [this, finger, &loop](const Line& line) -> Result {
                                     auto point = parseScenarioPoint(line, 0);
                                     if (!point)
                                         return "bad coordinates";
                                     boot();
-                                    m_finger->down(*point);
-                                    loop.runFor(kTapDuration);
-                                    m_finger->up(*point);
+                                    finger.press(loop, *point, ScenarioFinger::kTapDuration);
                                     return std::nullopt;
                                 }});
-    scenario.addCommand(
-        "drag",
-        {"drag X1 Y1 X2 Y2 SECONDS", 5, 5, [this, &loop](const Line& line) -> Result {
-             auto from = parseScenarioPoint(line, 0);
-             auto to = parseScenarioPoint(line, 2);
-             std::string error;
-             auto seconds = parseScenarioTouchDuration(line.arguments[4], &error);
-             if (!from || !to)
-                 return "bad coordinates";
-             if (!seconds)
-                 return error;
-             boot();
-             int steps = std::max(1, static_cast<int>(std::ceil(*seconds / kTouchSampleInterval)));
-             m_finger->down(*from);
-             for (int i = 1; i <= steps; ++i) {
-                 loop.runFor(*seconds / steps);
-                 double t = static_cast<double>(i) / steps;
-                 m_finger->move({from->x + (to->x - from->x) * t, from->y + (to->y - from->y) * t});
-             }
-             m_finger->up(*to);
-             return std::nullopt;
-         }});
+    scenario.addCommand("drag", {"drag X1 Y1 X2 Y2 SECONDS", 5, 5,
+                                 [this, finger, &loop](const Line& line) -> Result {
+                                     std::string error;
+                                     auto drag = ScenarioDrag::parse(line, &error);
+                                     if (!drag)
+                                         return error;
+                                     boot();
+                                     finger.drag(loop, *drag);
+                                     return std::nullopt;
+                                 }});
 
     // Typing into the text row a tap chose.
     scenario.addCommand("type", {"type TEXT...", 1, 64, [this](const Line& line) -> Result {

@@ -169,6 +169,18 @@ void registerNowPlayingCommands(Scenario& scenario) {
                              app.setElapsedTime(*seconds);
                              return std::nullopt;
                          })});
+    scenario.addCommand(
+        "playlist",
+        {"playlist demo", 1, 1, [](const Scenario::Line& line) -> std::optional<std::string> {
+             if (line.arguments[0] != "demo")
+                 return "the only playlist is demo";
+             auto app = demoMusicApp();
+             if (!app)
+                 return "the now-playing source is not the demo application";
+             app->setQueue(DemoMusicApp::demoPlaylist());
+             NSRunLoop::mainRunLoop().runUntilIdle();
+             return std::nullopt;
+         }});
 }
 
 Json nowPlayingDumpSection() {

@@ -1,13 +1,15 @@
 #include "apps/springboard/SpringBoardHost.h"
 
-#include "apps/common/DeviceChoice.h"
-#include "apps/common/DumpOutput.h"
 #include "apps/common/PreferenceCommands.h"
 #include "apps/common/ProcessMemory.h"
-#include "apps/common/QuotedName.h"
+#include "apps/springboard/ClockCommands.h"
+#include "apps/springboard/DeviceCommands.h"
 #include "apps/springboard/LockScreen.h"
+#include "apps/springboard/LockScreenCommands.h"
 #include "apps/springboard/MediaKeys.h"
 #include "apps/springboard/NowPlayingCommands.h"
+#include "apps/springboard/OutputCommands.h"
+#include "apps/springboard/TouchCommands.h"
 #include "platform/activator/LAActivator.h"
 #include "platform/activator/LAActivatorBusService.h"
 #include "platform/corefoundation/CFNotificationCenter.h"
@@ -19,7 +21,6 @@
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/SystemLog.h"
-#include "platform/mediaremote/DemoMusicApp.h"
 #include "platform/mediaremote/NowPlayingService.h"
 #include "platform/objc/Runtime.h"
 #include "platform/render/DumpSections.h"
@@ -33,35 +34,13 @@
 #include "platform/uikit/UIView.h"
 #include "platform/uikit/UIWindow.h"
 
-#include <algorithm>
-#include <cmath>
 #include <set>
 
 namespace {
 
 constexpr const char* kSpringBoardBundleIdentifier = "com.apple.springboard";
-// Fingers are sampled at the display's rate while they move.
-constexpr double kTouchSampleInterval = 1.0 / 60.0;
-constexpr double kTapDuration = 0.05;
 // The player's domain: its "landscape" setting lets a phone's screen turn.
 constexpr const char* kPlayerDomain = "com.varlo.rotixsettings";
-
-std::optional<UIDeviceOrientation> orientationNamed(const std::string& name) {
-    static const std::pair<const char*, UIDeviceOrientation> names[] = {
-        {"unknown", UIDeviceOrientation::Unknown},
-        {"portrait", UIDeviceOrientation::Portrait},
-        {"upside-down", UIDeviceOrientation::PortraitUpsideDown},
-        {"landscape-left", UIDeviceOrientation::LandscapeLeft},
-        {"landscape-right", UIDeviceOrientation::LandscapeRight},
-        {"face-up", UIDeviceOrientation::FaceUp},
-        {"face-down", UIDeviceOrientation::FaceDown},
-    };
-    for (const auto& [text, orientation] : names) {
-        if (name == text)
-            return orientation;
-    }
-    return std::nullopt;
-}
 
 } // namespace
 
@@ -176,19 +155,29 @@ void SpringBoardHost::connectSessionBus() {
                                   "events from other programs cannot reach this host: " + error);
 }
 
-std::optional<std::string> SpringBoardHost::requireBoot() {
-    boot();
-    return std::nullopt;
-}
-
 bool SpringBoardHost::pressKey(const std::string& keyName) {
     auto command = nowPlayingCommandForKey(keyName);
     if (!command)
         return false;
-    requireBoot();
-    m_lockScreen->noteUserTouch();
+    noteUserTouch();
     MRMediaRemoteSendCommand(*command, nullptr);
     return true;
+}
+
+void SpringBoardHost::noteUserTouch() {
+    boot();
+    m_lockScreen->noteUserTouch();
+}
+
+void SpringBoardHost::rebuildMediaControlsPage() {
+    boot();
+    m_lockScreen->rebuildMediaControlsPage();
+}
+
+void SpringBoardHost::setPasscodeLocked(bool locked) {
+    m_passcodeLocked = locked;
+    if (m_booted && objc_getClass("SBDeviceLockController"))
+        SBDeviceLockController::sharedController()->setPasscodeLocked(m_passcodeLocked);
 }
 
 void SpringBoardHost::addDumpSection(std::string name, std::function<Json()> section) {
@@ -251,216 +240,11 @@ bool SpringBoardHost::writeSnapshot(const std::string& path) const {
 }
 
 void SpringBoardHost::registerCommands(Scenario& scenario) {
-    NSRunLoop& loop = NSRunLoop::mainRunLoop();
-
-    scenario.addCommand("device",
-                        {"device NAME|WxH@S [phone|pad]", 1, 2,
-                         [this](const Scenario::Line& line) -> std::optional<std::string> {
-                             if (m_booted)
-                                 return "the device is chosen before the lock screen starts";
-                             std::string error;
-                             auto profile = parseDeviceChoice(line.arguments, &error);
-                             if (!profile)
-                                 return error;
-                             setDevice(*profile);
-                             return std::nullopt;
-                         }});
-
-    scenario.addCommand(
-        "orientation",
-        {"orientation "
-         "portrait|upside-down|landscape-left|landscape-right|face-up|face-down|unknown",
-         1, 1, [&loop](const Scenario::Line& line) -> std::optional<std::string> {
-             auto orientation = orientationNamed(line.arguments[0]);
-             if (!orientation)
-                 return "unknown orientation " + quotedName(line.arguments[0]);
-             UIDevice::currentDevice()->setOrientation(*orientation);
-             loop.runUntilIdle();
-             return std::nullopt;
-         }});
-
+    registerDeviceCommands(scenario, *this);
     registerPreferenceCommands(scenario);
-
-    scenario.addCommand("wait",
-                        {"wait SECONDS", 1, 1,
-                         [this, &loop](const Scenario::Line& line) -> std::optional<std::string> {
-                             auto seconds = parseScenarioDuration(line.arguments[0]);
-                             if (!seconds)
-                                 return "bad duration " + quotedName(line.arguments[0]);
-                             requireBoot();
-                             loop.runFor(*seconds);
-                             return std::nullopt;
-                         }});
-
-    scenario.addCommand(
-        "down",
-        {"down X Y", 2, 2, [this, &loop](const Scenario::Line& line) -> std::optional<std::string> {
-             auto p = parseScenarioPoint(line, 0);
-             if (!p)
-                 return "bad coordinates";
-             requireBoot();
-             m_lockScreen->noteUserTouch();
-             window()->touchDown(*p);
-             loop.runUntilIdle();
-             return std::nullopt;
-         }});
-    // Moving and lifting need a finger that is down.
-    using Phase = void (UIWindow::*)(CGPoint);
-    for (auto [name, phase] : {std::pair<std::string, Phase>{"move", &UIWindow::touchMove},
-                               std::pair<std::string, Phase>{"up", &UIWindow::touchUp}}) {
-        scenario.addCommand(name, {name + " X Y", 2, 2,
-                                   [this, phase = phase, &loop](
-                                       const Scenario::Line& line) -> std::optional<std::string> {
-                                       auto p = parseScenarioPoint(line, 0);
-                                       if (!p)
-                                           return "bad coordinates";
-                                       requireBoot();
-                                       if (!window()->hasActiveTouch())
-                                           return "no finger is down";
-                                       ((*window()).*phase)(*p);
-                                       loop.runUntilIdle();
-                                       return std::nullopt;
-                                   }});
-    }
-    scenario.addCommand(
-        "tap",
-        {"tap X Y", 2, 2, [this, &loop](const Scenario::Line& line) -> std::optional<std::string> {
-             auto p = parseScenarioPoint(line, 0);
-             if (!p)
-                 return "bad coordinates";
-             requireBoot();
-             m_lockScreen->noteUserTouch();
-             window()->touchDown(*p);
-             loop.runFor(kTapDuration);
-             window()->touchUp(*p);
-             loop.runUntilIdle();
-             return std::nullopt;
-         }});
-    scenario.addCommand("hold",
-                        {"hold X Y SECONDS", 3, 3,
-                         [this, &loop](const Scenario::Line& line) -> std::optional<std::string> {
-                             auto p = parseScenarioPoint(line, 0);
-                             std::string error;
-                             auto seconds = parseScenarioTouchDuration(line.arguments[2], &error);
-                             if (!p)
-                                 return "bad coordinates";
-                             if (!seconds)
-                                 return error;
-                             requireBoot();
-                             m_lockScreen->noteUserTouch();
-                             window()->touchDown(*p);
-                             loop.runFor(*seconds);
-                             window()->touchUp(*p);
-                             loop.runUntilIdle();
-                             return std::nullopt;
-                         }});
-    scenario.addCommand(
-        "drag", {"drag X1 Y1 X2 Y2 SECONDS", 5, 5,
-                 [this, &loop](const Scenario::Line& line) -> std::optional<std::string> {
-                     auto from = parseScenarioPoint(line, 0);
-                     auto to = parseScenarioPoint(line, 2);
-                     std::string error;
-                     auto seconds = parseScenarioTouchDuration(line.arguments[4], &error);
-                     if (!from || !to)
-                         return "bad coordinates";
-                     if (!seconds)
-                         return error;
-                     requireBoot();
-                     auto steps =
-                         std::max(1, static_cast<int>(std::ceil(*seconds / kTouchSampleInterval)));
-                     m_lockScreen->noteUserTouch();
-                     window()->touchDown(*from);
-                     for (int i = 1; i <= steps; ++i) {
-                         loop.runFor(*seconds / steps);
-                         double t = static_cast<double>(i) / steps;
-                         window()->touchMove(
-                             {from->x + (to->x - from->x) * t, from->y + (to->y - from->y) * t});
-                     }
-                     window()->touchUp(*to);
-                     loop.runUntilIdle();
-                     return std::nullopt;
-                 }});
-
+    registerClockCommands(scenario, *this);
+    registerTouchCommands(scenario, *this);
     registerNowPlayingCommands(scenario);
-    scenario.addCommand(
-        "playlist",
-        {"playlist demo", 1, 1, [&loop](const Scenario::Line& line) -> std::optional<std::string> {
-             if (line.arguments[0] != "demo")
-                 return "the only playlist is demo";
-             auto app =
-                 std::dynamic_pointer_cast<DemoMusicApp>(NowPlayingService::shared().source());
-             if (!app)
-                 return "the now-playing source is not the demo application";
-             app->setQueue(DemoMusicApp::demoPlaylist());
-             loop.runUntilIdle();
-             return std::nullopt;
-         }});
-
-    scenario.addCommand(
-        "passcode",
-        {"passcode on|off", 1, 1, [this](const Scenario::Line& line) -> std::optional<std::string> {
-             if (line.arguments[0] != "on" && line.arguments[0] != "off")
-                 return "passcode is on or off";
-             m_passcodeLocked = line.arguments[0] == "on";
-             if (m_booted && objc_getClass("SBDeviceLockController"))
-                 SBDeviceLockController::sharedController()->setPasscodeLocked(m_passcodeLocked);
-             return std::nullopt;
-         }});
-    scenario.addCommand(
-        "post", {"post NAME [KEY bool|int|real|string VALUE]", 1, 4,
-                 [this, &loop](const Scenario::Line& line) -> std::optional<std::string> {
-                     if (line.arguments.size() != 1 && line.arguments.size() != 4)
-                         return "a user-info entry needs a key, a kind and a value";
-                     CFDictionary info;
-                     if (line.arguments.size() == 4) {
-                         auto value = parsePreferenceValue(line.arguments[2], line.arguments[3]);
-                         if (!value)
-                             return "bad value " + quotedName(line.arguments[3]) + " for kind " +
-                                    quotedName(line.arguments[2]);
-                         info.emplace(line.arguments[1], *value);
-                     }
-                     // The observers register as the lock screen starts; a post
-                     // before that would reach no one.
-                     requireBoot();
-                     CFNotificationCenterPostNotification(
-                         CFNotificationCenterGetDistributedCenter(), line.arguments[0], nullptr,
-                         line.arguments.size() == 4 ? &info : nullptr, true);
-                     loop.runUntilIdle();
-                     return std::nullopt;
-                 }});
-    scenario.addCommand(
-        "activator",
-        {"activator LISTENER-NAME", 1, 1,
-         [this, &loop](const Scenario::Line& line) -> std::optional<std::string> {
-             requireBoot();
-             auto event = LAEvent::eventWithName("scenario");
-             if (!LAActivator::sharedInstance()->sendEventToListener(event, line.arguments[0]))
-                 return "no listener is registered as " + quotedName(line.arguments[0]);
-             loop.runUntilIdle();
-             return std::nullopt;
-         }});
-    scenario.addCommand(
-        "media-page",
-        {"media-page", 0, 0, [this, &loop](const Scenario::Line&) -> std::optional<std::string> {
-             requireBoot();
-             m_lockScreen->rebuildMediaControlsPage();
-             loop.runUntilIdle();
-             return std::nullopt;
-         }});
-
-    scenario.addCommand("snapshot",
-                        {"snapshot FILE.png", 1, 1,
-                         [this](const Scenario::Line& line) -> std::optional<std::string> {
-                             requireBoot();
-                             NSRunLoop::mainRunLoop().runUntilIdle();
-                             if (!writeSnapshot(line.arguments[0]))
-                                 return "cannot write " + quotedName(line.arguments[0]);
-                             return std::nullopt;
-                         }});
-    scenario.addCommand("dump", {"dump FILE.json|-", 1, 1,
-                                 [this](const Scenario::Line& line) -> std::optional<std::string> {
-                                     requireBoot();
-                                     NSRunLoop::mainRunLoop().runUntilIdle();
-                                     return writeDump(dump().serialize(), line.arguments[0]);
-                                 }});
+    registerLockScreenCommands(scenario, *this);
+    registerOutputCommands(scenario, *this);
 }

@@ -38,8 +38,8 @@ public:
     explicit SpringBoardHost(Options options);
     ~SpringBoardHost();
 
-    // Registers the scenario commands; the ones that act on the lock screen
-    // start it first if it is not running yet.
+    // Registers the scenario commands, group by group; the ones that act on
+    // the lock screen start it first if it is not running yet.
     void registerCommands(Scenario& scenario);
 
     // The device the home screen runs on; chosen before it starts.
@@ -58,11 +58,19 @@ public:
     // a touch does. Answers whether the key means anything here.
     bool pressKey(const std::string& keyName);
 
+    // A finger on the glass: it starts the lock screen if need be and wakes
+    // its backlight.
+    void noteUserTouch();
+    // Rebuilds the lock screen's media-controls page, starting it first.
+    void rebuildMediaControlsPage();
+    // Whether the device is locked with a passcode; chosen before the start
+    // too, when the lock controller takes it as it comes up.
+    void setPasscodeLocked(bool locked);
+
     // Lets later subsystems add their own parts to every dump.
     void addDumpSection(std::string name, std::function<Json()> section);
 
 private:
-    std::optional<std::string> requireBoot();
     void connectSessionBus();
     // The home screen turns its screen with the device before anything else
     // hears of the turn, so the lock screen and the player lay out in it.

@@ -38,6 +38,8 @@ struct BoxJob {
     long clampRow(long y) const { return std::clamp(y, 0L, srcHeight - 1); }
     long clampColumn(long x) const { return std::clamp(x, 0L, srcWidth - 1); }
     const uint8_t* srcRow(long y) const { return src + clampRow(y) * srcRowBytes; }
+    // Source columns in one horizontal box.
+    long boxWidth() const { return 2 * radiusX + 1; }
     // The source columns any destination pixel's box reaches.
     long firstColumn() const { return clampColumn(offsetX - radiusX); }
     long lastColumn() const { return clampColumn(offsetX + destWidth - 1 + radiusX); }
@@ -99,13 +101,22 @@ float meanFactor(const BoxJob& job) {
     return 1.0f / static_cast<float>((2 * job.radiusY + 1) * (2 * job.radiusX + 1));
 }
 
+// Writes one column of a group's means, given as sixteen levels: the four
+// channels of row 0, then of rows 1, 2 and 3. The wider levels' passes end
+// their rows with it.
+void storeColumn(const int32_t levels[kLanes], uint8_t* const rows[4], long x) {
+    for (long k = 0; k < kRowsPerGroup; ++k)
+        for (long c = 0; c < 4; ++c)
+            rows[k][x * 4 + c] = static_cast<uint8_t>(levels[k * 4 + c]);
+}
+
 // Runs the horizontal box over the interleaved sums of one group and writes
 // the four rows' means, a column at a time. The baseline's version: the
 // wider levels have their own below.
 VIMAGE_BODY void horizontalGroup(const BoxJob& job, const uint16_t* interleaved,
                                  uint8_t* const rows[4]) {
     const long width = job.destWidth;
-    const long box = 2 * job.radiusX + 1;
+    const long box = job.boxWidth();
     const f32x16 scale = f32x16{} + meanFactor(job);
     const f32x16 half = f32x16{} + 0.5f;
     // Signed lanes: every instruction set converts them to and from float in
@@ -139,7 +150,7 @@ VIMAGE_BODY void horizontalGroup(const BoxJob& job, const uint16_t* interleaved,
 ROTIX_TARGET_X86_64_V3 void horizontalV3(const BoxJob& job, const uint16_t* interleaved,
                                          uint8_t* const rows[4]) {
     const long width = job.destWidth;
-    const long box = 2 * job.radiusX + 1;
+    const long box = job.boxWidth();
     const __m256 scale = _mm256_set1_ps(meanFactor(job));
     const __m256 half = _mm256_set1_ps(0.5f);
     // Half 0 holds rows 0 and 1, half 1 rows 2 and 3.
@@ -181,9 +192,7 @@ ROTIX_TARGET_X86_64_V3 void horizontalV3(const BoxJob& job, const uint16_t* inte
         int32_t levels[kLanes];
         for (int h = 0; h < 2; ++h)
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(levels + h * 8), mean(h));
-        for (long k = 0; k < kRowsPerGroup; ++k)
-            for (long c = 0; c < 4; ++c)
-                rows[k][x * 4 + c] = static_cast<uint8_t>(levels[k * 4 + c]);
+        storeColumn(levels, rows, x);
         if (x + 1 == width)
             break;
         slide(x);
@@ -194,7 +203,7 @@ ROTIX_TARGET_X86_64_V3 void horizontalV3(const BoxJob& job, const uint16_t* inte
 ROTIX_TARGET_X86_64_V4 void horizontalV4(const BoxJob& job, const uint16_t* interleaved,
                                          uint8_t* const rows[4]) {
     const long width = job.destWidth;
-    const long box = 2 * job.radiusX + 1;
+    const long box = job.boxWidth();
     const __m512 scale = _mm512_set1_ps(meanFactor(job));
     const __m512 half = _mm512_set1_ps(0.5f);
     // The zero-masked forms of the conversions and extractions, with every
@@ -237,9 +246,7 @@ ROTIX_TARGET_X86_64_V4 void horizontalV4(const BoxJob& job, const uint16_t* inte
     for (;; ++x) {
         int32_t levels[kLanes];
         _mm512_storeu_si512(levels, mean());
-        for (long k = 0; k < kRowsPerGroup; ++k)
-            for (long c = 0; c < 4; ++c)
-                rows[k][x * 4 + c] = static_cast<uint8_t>(levels[k * 4 + c]);
+        storeColumn(levels, rows, x);
         if (x + 1 == width)
             break;
         slide(x);

@@ -1,7 +1,7 @@
 #include "platform/messageui/MFMailComposeViewController.h"
 
-#include "platform/uikit/UILabel.h"
 #include "platform/uikit/UIScreen.h"
+#include "platform/uikit/ViewBuilding.h"
 
 #include <atomic>
 
@@ -10,24 +10,7 @@ namespace {
 std::atomic<bool> mailAccountConfigured{true};
 
 const UIColor kSystemBlue = UIColor::colorWithRed(0, 122 / 255.0, 1, 1);
-
-std::shared_ptr<UILabel> addLabel(UIView& parent, const std::string& text, CGRect frame,
-                                  const UIFont& font, const UIColor& color,
-                                  NSTextAlignment alignment = NSTextAlignment::Left) {
-    auto label = UILabel::create(frame);
-    label->setText(text);
-    label->setFont(font);
-    label->setTextColor(color);
-    label->setTextAlignment(alignment);
-    parent.addSubview(label);
-    return label;
-}
-
-void addLine(UIView& parent, CGFloat x, CGFloat y, CGFloat width) {
-    auto line = UIView::create({{x, y}, {width, 0.5}});
-    line->setBackgroundColor(UIColor::colorWithWhite(0.78, 1));
-    parent.addSubview(line);
-}
+const UIColor kSeparator = UIColor::colorWithWhite(0.78, 1);
 
 } // namespace
 
@@ -69,7 +52,7 @@ void MFMailComposeViewController::loadView() {
              UIFont::boldSystemFontOfSize(17), UIColor::blackColor(), NSTextAlignment::Center);
     addLabel(*bar, "Send", {{width - 88, 20}, {80, 44}}, UIFont::boldSystemFontOfSize(17),
              kSystemBlue, NSTextAlignment::Right);
-    addLine(*root, 0, 64, width);
+    addHairline(*root, 0, 64, width, kSeparator);
 
     UIColor grey = UIColor::colorWithWhite(0.56, 1);
     UIFont font = UIFont::systemFontOfSize(15);
@@ -83,7 +66,7 @@ void MFMailComposeViewController::loadView() {
         addLabel(*root, name, {{16, y}, {80, 44}}, font, grey);
         addLabel(*root, value, {{100, y}, {width - 116, 44}}, font, UIColor::blackColor());
         y += 44;
-        addLine(*root, 16, y, width - 16);
+        addHairline(*root, 16, y, width - 16, kSeparator);
     }
     addLabel(*root, m_body, {{16, y + 8}, {width - 32, 44}}, font, UIColor::blackColor());
     setView(root);

@@ -6,56 +6,23 @@
 #include "platform/device/DeviceRoot.h"
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/SystemLog.h"
+#include "platform/preferences/PSGroupedTableDrawer.h"
 #include "platform/preferences/PSListItemsController.h"
 #include "platform/preferences/PSRootController.h"
 #include "platform/preferences/PSRowInput.h"
 #include "platform/preferences/PSSpecifier.h"
 #include "platform/preferences/PSTableCell.h"
-#include "platform/uikit/TextLines.h"
-#include "platform/uikit/UILabel.h"
 #include "platform/uikit/UINavigationItem.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIScrollView.h"
-
-#include <algorithm>
-#include <cctype>
 
 namespace {
 
 constexpr const char* kLogSource = "Preferences";
 constexpr const char* kPreferenceBundlesFolder = "/Library/PreferenceBundles/";
 
-const UIColor kGroupedBackground = UIColor::colorWithRed(239 / 255.0, 239 / 255.0, 244 / 255.0, 1);
-const UIColor kSecondaryText = UIColor::colorWithRed(109 / 255.0, 109 / 255.0, 114 / 255.0, 1);
-const UIColor kSeparator = UIColor::colorWithRed(200 / 255.0, 199 / 255.0, 204 / 255.0, 1);
-
-constexpr CGFloat kSectionGap = 35;
-constexpr CGFloat kHeaderGap = 55;
-constexpr CGFloat kFooterLineHeight = 17;
-constexpr CGFloat kHairline = 0.5;
-
 void log(const std::string& text) {
     SystemLog::shared().write(kLogSource, text);
-}
-
-void addHairline(UIView& parent, CGFloat x, CGFloat y, CGFloat width) {
-    auto line = UIView::create({{x, y}, {width, kHairline}});
-    line->setBackgroundColor(kSeparator);
-    parent.addSubview(line);
-}
-
-void addCaption(UIView& parent, const std::string& text, CGRect frame) {
-    auto label = UILabel::create(frame);
-    label->setText(text);
-    label->setFont(UIFont::systemFontOfSize(13));
-    label->setTextColor(kSecondaryText);
-    parent.addSubview(label);
-}
-
-std::string uppercased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
 }
 
 bool isPlainName(const std::string& name) {
@@ -159,7 +126,7 @@ void PSListController::clearCache() {
 void PSListController::loadView() {
     CGRect screen = UIScreen::mainScreen()->bounds();
     m_table = UIScrollView::create({{0, 0}, screen.size});
-    m_table->setBackgroundColor(kGroupedBackground);
+    m_table->setBackgroundColor(PSGroupedTableDrawer::backgroundColor());
     setView(m_table);
     reload();
 }
@@ -226,58 +193,17 @@ CGFloat PSListController::contentHeight() const {
 void PSListController::reload() {
     if (!m_table)
         return;
-    while (!m_table->subviews().empty())
-        m_table->subviews().back()->removeFromSuperview();
     const CGFloat width = m_table->bounds().size.width;
-    const UIFont footerFont = UIFont::systemFontOfSize(13);
     auto rows = specifiers();
     if (rows.size() > kMaximumRows)
         rows.resize(kMaximumRows);
-
-    CGFloat y = 0;
-    size_t index = 0;
-    while (index < rows.size()) {
-        std::shared_ptr<PSSpecifier> group;
-        if (rows[index]->cellType() == PSCellType::Group)
-            group = rows[index++];
-        std::string header = group ? group->name() : "";
-        y += header.empty() ? kSectionGap : kHeaderGap;
-        if (!header.empty())
-            addCaption(*m_table, uppercased(header),
-                       {{PSTableCell::kInset, y - 26}, {width - 2 * PSTableCell::kInset, 18}});
-
-        bool firstRow = true;
-        while (index < rows.size() && rows[index]->cellType() != PSCellType::Group) {
-            const auto& specifier = rows[index++];
-            auto& cell = m_cells[specifier];
-            if (!cell)
-                cell = PSTableCell::create(specifier, readPreferenceValue(specifier), width);
-            configureCell(*cell);
-            cell->setFrame({{0, y}, {width, cell->height()}});
-            m_table->addSubview(cell);
-            if (firstRow)
-                addHairline(*m_table, 0, y, width);
-            else
-                addHairline(*m_table, PSTableCell::kInset, y, width - PSTableCell::kInset);
-            firstRow = false;
-            y += cell->height();
-        }
-        if (!firstRow)
-            addHairline(*m_table, 0, y - kHairline, width);
-
-        if (auto footer = group ? group->footerText() : std::nullopt; footer && !footer->empty()) {
-            y += 7;
-            for (const auto& line :
-                 TextLines::wrap(*footer, footerFont, width - 2 * PSTableCell::kInset)) {
-                addCaption(*m_table, line,
-                           {{PSTableCell::kInset, y},
-                            {width - 2 * PSTableCell::kInset, kFooterLineHeight}});
-                y += kFooterLineHeight;
-            }
-        }
-    }
-    y += kSectionGap;
-    m_table->setContentSize({width, y});
+    PSGroupedTableDrawer(*m_table).draw(rows, [&](const std::shared_ptr<PSSpecifier>& specifier) {
+        auto& cell = m_cells[specifier];
+        if (!cell)
+            cell = PSTableCell::create(specifier, readPreferenceValue(specifier), width);
+        configureCell(*cell);
+        return cell;
+    });
 }
 
 std::optional<std::string>

@@ -3,9 +3,9 @@
 #include "platform/preferences/PSListController.h"
 #include "platform/preferences/PSViewController.h"
 #include "platform/uikit/UIBarButtonItem.h"
-#include "platform/uikit/UILabel.h"
 #include "platform/uikit/UINavigationItem.h"
 #include "platform/uikit/UIScreen.h"
+#include "platform/uikit/ViewBuilding.h"
 
 #include <algorithm>
 
@@ -15,18 +15,6 @@ const UIColor kSystemBlue = UIColor::colorWithRed(0, 122 / 255.0, 1, 1);
 const UIColor kBarBackground = UIColor::colorWithRed(247 / 255.0, 247 / 255.0, 247 / 255.0, 1);
 const UIColor kBarLine = UIColor::colorWithRed(178 / 255.0, 178 / 255.0, 178 / 255.0, 1);
 constexpr CGFloat kStatusBarHeight = 20;
-
-std::shared_ptr<UILabel> addLabel(UIView& parent, const std::string& text, CGRect frame,
-                                  const UIFont& font, const UIColor& color,
-                                  NSTextAlignment alignment) {
-    auto label = UILabel::create(frame);
-    label->setText(text);
-    label->setFont(font);
-    label->setTextColor(color);
-    label->setTextAlignment(alignment);
-    parent.addSubview(label);
-    return label;
-}
 
 } // namespace
 
@@ -95,9 +83,7 @@ std::shared_ptr<UIView> PSRootController::makeBar(CGFloat width) const {
     bar->setBackgroundColor(kBarBackground);
     addLabel(*bar, "9:41", {{0, 2}, {width, 16}}, UIFont::boldSystemFontOfSize(12),
              UIColor::blackColor(), NSTextAlignment::Center);
-    auto line = UIView::create({{0, kBarHeight - 0.5}, {width, 0.5}});
-    line->setBackgroundColor(kBarLine);
-    bar->addSubview(line);
+    addHairline(*bar, 0, kBarHeight - kHairlineHeight, width, kBarLine);
 
     auto top = topController();
     if (!top)

@@ -3,7 +3,7 @@
 #include "platform/preferences/PSRowInput.h"
 #include "platform/preferences/PSSpecifier.h"
 #include "platform/uikit/TextLines.h"
-#include "platform/uikit/UILabel.h"
+#include "platform/uikit/ViewBuilding.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,18 +22,6 @@ constexpr CGFloat kSwitchHeight = 31;
 constexpr CGFloat kKnob = 27;
 constexpr CGFloat kSliderKnob = 28;
 constexpr CGFloat kSliderValueWidth = 56;
-
-std::shared_ptr<UILabel> addLabel(UIView& parent, const std::string& text, CGRect frame,
-                                  const UIFont& font, const UIColor& color,
-                                  NSTextAlignment alignment = NSTextAlignment::Left) {
-    auto label = UILabel::create(frame);
-    label->setText(text);
-    label->setFont(font);
-    label->setTextColor(color);
-    label->setTextAlignment(alignment);
-    parent.addSubview(label);
-    return label;
-}
 
 std::shared_ptr<UIView> addRoundView(UIView& parent, CGRect frame, const UIColor& color) {
     auto view = UIView::create(frame);

@@ -70,42 +70,42 @@ void UIWindow::touchDown(CGPoint point) {
 }
 
 void UIWindow::touchMove(CGPoint point) {
-    auto touch = m_touch;
-    if (!touch)
-        return;
-    UIView::displayPendingViews();
-    touch->update(UITouchPhase::Moved, point, NSRunLoop::mainRunLoop().now());
-    auto event = eventFor(touch);
-    UITouchSet touches{touch};
-    for (const auto& recognizer : touch->gestureRecognizers()) {
-        auto state = recognizer->state();
-        if (state == UIGestureRecognizerState::Possible ||
-            state == UIGestureRecognizerState::Began || state == UIGestureRecognizerState::Changed)
-            recognizer->touchesMoved(touches, event);
-    }
-    if (m_touch == touch && !m_viewCancelled)
-        touch->view()->touchesMoved(touches, event);
+    continueTouch(UITouchPhase::Moved, point);
 }
 
 void UIWindow::touchUp(CGPoint point) {
+    if (continueTouch(UITouchPhase::Ended, point))
+        finishTouch();
+}
+
+bool UIWindow::continueTouch(UITouchPhase phase, CGPoint point) {
     auto touch = m_touch;
     if (!touch)
-        return;
+        return false;
     UIView::displayPendingViews();
-    touch->update(UITouchPhase::Ended, point, NSRunLoop::mainRunLoop().now());
+    touch->update(phase, point, NSRunLoop::mainRunLoop().now());
     auto event = eventFor(touch);
     UITouchSet touches{touch};
+    const bool ended = phase == UITouchPhase::Ended;
     // Recognisers decide first; one that recognises on the lift takes the
     // touch from the view, which then sees a cancel instead of an end.
     for (const auto& recognizer : touch->gestureRecognizers()) {
         auto state = recognizer->state();
-        if (state == UIGestureRecognizerState::Possible ||
-            state == UIGestureRecognizerState::Began || state == UIGestureRecognizerState::Changed)
+        if (state != UIGestureRecognizerState::Possible &&
+            state != UIGestureRecognizerState::Began && state != UIGestureRecognizerState::Changed)
+            continue;
+        if (ended)
             recognizer->touchesEnded(touches, event);
+        else
+            recognizer->touchesMoved(touches, event);
     }
-    if (m_touch == touch && !m_viewCancelled)
-        touch->view()->touchesEnded(touches, event);
-    finishTouch();
+    if (m_touch == touch && !m_viewCancelled) {
+        if (ended)
+            touch->view()->touchesEnded(touches, event);
+        else
+            touch->view()->touchesMoved(touches, event);
+    }
+    return true;
 }
 
 void UIWindow::touchCancel() {

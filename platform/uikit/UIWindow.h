@@ -31,6 +31,10 @@ protected:
     UIWindow() = default;
 
 private:
+    // Moves the active touch to the point in the phase (moved or ended) and
+    // tells the recognisers still following it, then its view unless taken
+    // from it. False without an active touch.
+    bool continueTouch(UITouchPhase phase, CGPoint point);
     void recognizerRecognized(UIGestureRecognizer& recognizer);
     void finishTouch();
     std::shared_ptr<UIEvent> eventFor(const std::shared_ptr<UITouch>& touch) const;

@@ -1,0 +1,62 @@
+#include "apps/common/WindowLoop.h"
+
+#include <poll.h>
+
+namespace {
+
+// A frame may bring more events; a few rounds before sleeping are enough.
+constexpr int kMaximumRounds = 4;
+
+} // namespace
+
+WindowLoop::~WindowLoop() {
+    NSRunLoop& loop = NSRunLoop::mainRunLoop();
+    if (m_observer)
+        loop.removeBeforeWaitingObserver(m_observer);
+    stopWatchingDisplay();
+}
+
+void WindowLoop::watchDisplay(int fd) {
+    m_displayWatch = NSRunLoop::mainRunLoop().watch(fd, POLLIN, [this](short events) {
+        if (events & (POLLHUP | POLLERR | POLLNVAL))
+            m_client.loseDisplay();
+        else
+            m_client.pumpEvents();
+    });
+}
+
+void WindowLoop::stopWatchingDisplay() {
+    if (!m_displayWatch)
+        return;
+    NSRunLoop::mainRunLoop().unwatch(m_displayWatch);
+    m_displayWatch = 0;
+}
+
+void WindowLoop::observeBeforeWaiting() {
+    m_observer = NSRunLoop::mainRunLoop().addBeforeWaitingObserver([this] { beforeWaiting(); });
+}
+
+void WindowLoop::beforeWaiting() {
+    if (m_client.isClosed()) {
+        // A scenario line that waits restarts the loop; it stops again here.
+        NSRunLoop::mainRunLoop().stop();
+        return;
+    }
+    // Drawing can read events off the connection into the display library's
+    // queue, where the descriptor no longer shows them: look again after
+    // each frame.
+    for (int round = 0; round < kMaximumRounds && !m_client.isClosed(); ++round) {
+        bool handled = m_client.eventsMayBeWaiting() && m_client.pumpEvents();
+        if (m_client.isClosed())
+            return;
+        // While something moves, frames come at the animation's pace: a
+        // change the player made on its own (a tick of the ring) waits the
+        // few milliseconds to the next one rather than costing a frame of its
+        // own. What the person did is shown at once.
+        if (!handled && m_client.frameCanWait())
+            break;
+        bool drew = m_client.drawFrame();
+        if (!handled && !drew)
+            break;
+    }
+}
