@@ -1,6 +1,7 @@
 #include "apps/springboard/NowPlayingSourceOption.h"
 
 #include "apps/springboard/SpringBoardHost.h"
+#include "platform/dbus/BusConnection.h"
 #include "platform/mediaremote/NowPlayingService.h"
 #include "platform/mediaremote/mpris/MprisNowPlayingSource.h"
 #include "platform/mediaremote/mpris/MprisPlayerTracker.h"
@@ -23,7 +24,7 @@ NowPlayingSourceKind installNowPlayingSource(NowPlayingSourceKind kind, SpringBo
     // set, so scenarios written for it run exactly as before.
     if (kind == NowPlayingSourceKind::Demo)
         return kind;
-    auto bus = MprisBusConnection::connectToSessionBus();
+    auto bus = BusConnection::openSessionBus();
     if (kind == NowPlayingSourceKind::Auto) {
         auto players = bus ? MprisPlayerTracker::playerNames(*bus) : std::nullopt;
         if (!players || players->empty())

@@ -2,8 +2,9 @@
 
 #include "platform/objc/NSObject.h"
 
-#include <chrono>
 #include <cstdlib>
+#include <optional>
+#include <poll.h>
 #include <sdbus-c++/sdbus-c++.h>
 
 std::shared_ptr<BusConnection>
@@ -11,8 +12,7 @@ BusConnection::openWith(const std::function<std::unique_ptr<sdbus::IConnection>(
                         std::string* error) {
     try {
         auto connection = connect();
-        connection->setMethodCallTimeout(
-            std::chrono::microseconds(static_cast<std::int64_t>(kCallTimeoutSeconds * 1'000'000)));
+        connection->setMethodCallTimeout(kCallTimeout);
         // Asking for the unique name waits for the bus's greeting, so a
         // socket that nothing answers on fails here rather than later.
         std::string uniqueName = connection->getUniqueName();
@@ -51,8 +51,13 @@ BusConnection::~BusConnection() {
     finishClosing();
 }
 
+void BusConnection::setCallTimeout(std::chrono::milliseconds timeout) {
+    if (m_connection)
+        m_connection->setMethodCallTimeout(timeout);
+}
+
 void BusConnection::attachToRunLoop() {
-    if (m_attached || !m_connection)
+    if (m_attached || !isOpen())
         return;
     m_attached = true;
     updateWatch();
@@ -62,20 +67,27 @@ void BusConnection::attachToRunLoop() {
 }
 
 void BusConnection::addCloseHandler(std::function<void()> handler) {
-    if (handler && m_connection && !m_closeRequested)
+    if (handler && isOpen())
         m_closeHandlers.push_back(std::move(handler));
 }
 
 void BusConnection::messagesQueued() {
-    if (m_attached && m_connection)
+    if (m_attached && isOpen())
         scheduleDispatch();
+}
+
+void BusConnection::retire(std::unique_ptr<sdbus::IProxy> proxy) {
+    if (proxy && m_dispatching)
+        m_retired.push_back(std::move(proxy));
+    // Otherwise it goes here, with no callback of its own running.
 }
 
 void BusConnection::close() {
     // A handler may close the connection from inside the library's own
-    // dispatch; it is released once that call has returned.
-    m_closeRequested = true;
-    if (!m_dispatching)
+    // dispatch; it is released on a later turn, once that call has returned.
+    if (m_dispatching)
+        closeLater();
+    else
         finishClosing();
 }
 
@@ -90,19 +102,37 @@ void BusConnection::scheduleDispatch() {
     });
 }
 
-void BusConnection::dispatch() {
+void BusConnection::wakeAfter(double seconds) {
+    NSRunLoop& loop = NSRunLoop::mainRunLoop();
+    CFAbsoluteTime when = loop.now() + seconds;
+    if (m_wake && loop.isScheduled(m_wake) && m_wakeTime <= when)
+        return;
+    if (m_wake)
+        loop.cancel(m_wake);
+    m_wakeTime = when;
+    std::weak_ptr<BusConnection> weakSelf = weak_from_this();
+    m_wake = loop.schedule(when, [weakSelf] {
+        if (auto self = weakSelf.lock()) {
+            self->m_wake = 0;
+            self->dispatch();
+        }
+    });
+}
+
+bool BusConnection::dispatch() {
     m_dispatchQueued = false;
     // The library refuses to be entered again from one of its own handlers
     // (a handler that runs the loop); the dispatch under way reads on.
-    if (!m_connection || m_closeRequested || m_dispatching)
-        return;
+    if (!isOpen() || m_dispatching)
+        return false;
     // Handlers may drop the last outside reference while they run.
     auto keepAlive = shared_from_this();
     bool more = false;
+    bool lost = false;
     m_dispatching = true;
     try {
         int handled = 0;
-        while (!m_closeRequested && m_connection->processPendingRequest()) {
+        while (!m_closed && m_connection->processPendingRequest()) {
             if (++handled == kMaximumMessagesPerTurn) {
                 more = true;
                 break;
@@ -111,43 +141,83 @@ void BusConnection::dispatch() {
     } catch (const std::exception&) {
         // The library reports a connection that the bus closed as a failure
         // to process: there is nothing more to read from it.
-        m_closeRequested = true;
+        lost = true;
     }
     m_dispatching = false;
-    if (m_closeRequested) {
-        finishClosing();
-        return;
-    }
+    m_retired.clear();
+    if (lost)
+        closeLater();
+    if (m_closed)
+        return false;
     if (more)
         scheduleDispatch();
     updateWatch();
+    return more;
 }
 
 void BusConnection::updateWatch() {
-    if (!m_attached || !m_connection)
+    if (!m_attached || !isOpen())
         return;
-    int fd = -1;
-    short events = 0;
+    sdbus::IConnection::PollData pollData{};
+    std::optional<std::chrono::microseconds> timeout;
     try {
-        auto pollData = m_connection->getEventLoopPollData();
-        fd = pollData.fd;
-        events = pollData.events;
+        pollData = m_connection->getEventLoopPollData();
+        timeout = pollData.getRelativeTimeout();
     } catch (const std::exception&) {
-        m_closeRequested = true;
-        finishClosing();
+        closeLater();
         return;
     }
-    if (m_watch && fd == m_watchedFd && events == m_watchedEvents)
+    if (timeout) {
+        // A little past the library's deadline, so the call has surely timed
+        // out when the dispatch looks.
+        constexpr double kMargin = 0.001;
+        wakeAfter(static_cast<double>(timeout->count()) / 1e6 + kMargin);
+    }
+    if (m_watch && pollData.fd == m_watchedFd && pollData.events == m_watchedEvents)
         return;
     NSRunLoop& loop = NSRunLoop::mainRunLoop();
     if (m_watch)
         loop.unwatch(m_watch);
-    m_watchedFd = fd;
-    m_watchedEvents = events;
+    m_watchedFd = pollData.fd;
+    m_watchedEvents = pollData.events;
     std::weak_ptr<BusConnection> weakSelf = weak_from_this();
-    m_watch = loop.watch(fd, events, [weakSelf](short) {
+    m_watch = loop.watch(pollData.fd, pollData.events, [weakSelf](short revents) {
+        auto self = weakSelf.lock();
+        if (!self)
+            return;
+        bool more = self->dispatch();
+        // A socket closed at the far end reads as ready for ever: once what
+        // was left in it has been read, the bus is gone.
+        if (!more && (revents & (POLLHUP | POLLERR | POLLNVAL)))
+            self->closeLater();
+    });
+}
+
+void BusConnection::stopWatching() {
+    // A connection never attached has nothing on the run loop, and may
+    // belong to another thread.
+    if (!m_watch && !m_wake)
+        return;
+    NSRunLoop& loop = NSRunLoop::mainRunLoop();
+    if (m_watch)
+        loop.unwatch(m_watch);
+    m_watch = 0;
+    if (m_wake)
+        loop.cancel(m_wake);
+    m_wake = 0;
+}
+
+void BusConnection::closeLater() {
+    if (!isOpen())
+        return;
+    m_closed = true;
+    stopWatching();
+    // The owners let go of their objects on a later turn, outside whatever
+    // callback noticed the end.
+    std::weak_ptr<BusConnection> weakSelf = weak_from_this();
+    NSRunLoop::mainRunLoop().enqueue([weakSelf] {
         if (auto self = weakSelf.lock())
-            self->dispatch();
+            self->finishClosing();
     });
 }
 
@@ -156,15 +226,14 @@ void BusConnection::finishClosing() {
     if (!m_connection || m_closing)
         return;
     m_closing = true;
-    m_closeRequested = true;
-    if (m_watch)
-        NSRunLoop::mainRunLoop().unwatch(m_watch);
-    m_watch = 0;
+    m_closed = true;
+    stopWatching();
     // Objects and match rules on the connection are released by their
     // owners here, while the connection they point into still exists.
     auto handlers = std::move(m_closeHandlers);
     m_closeHandlers.clear();
     for (auto& handler : handlers)
         handler();
+    m_retired.clear();
     m_connection.reset();
 }

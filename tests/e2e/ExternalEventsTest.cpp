@@ -4,7 +4,7 @@
 #include "platform/dbus/BusConnection.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "support/LiveHost.h"
-#include "support/PrivateBus.h"
+#include "support/PrivateSessionBus.h"
 #include "support/ProgramRun.h"
 
 #include <algorithm>
@@ -27,7 +27,7 @@ size_t lineCount(const std::string& text) {
 
 class ExternalEvents : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_bus.isRunning()) << "dbus-run-session did not start"; }
+    void SetUp() override { ASSERT_TRUE(m_bus.start()) << "dbus-run-session did not start"; }
 
     // Starts the host on the private bus and waits until it serves there.
     void startHostOnTheBus() {
@@ -47,7 +47,7 @@ protected:
         return ProgramRun::run(command, {{"DBUS_SESSION_BUS_ADDRESS", address}});
     }
 
-    PrivateBus m_bus;
+    PrivateSessionBus m_bus;
     LiveHost m_host{ROTIX_SPRINGBOARD_PATH};
 };
 

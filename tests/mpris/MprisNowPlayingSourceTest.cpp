@@ -66,7 +66,7 @@ protected:
     }
 
     void startSource() {
-        auto bus = MprisBusConnection::connectToAddress(m_bus->address());
+        auto bus = BusConnection::open(m_bus->address());
         ASSERT_TRUE(bus);
         m_source = MprisNowPlayingSource::create(bus);
         m_source->setChangeHandler([this](Change change) {
@@ -158,6 +158,19 @@ TEST_F(MprisNowPlayingSourceTest, ATrackWithoutATitleIsNamedAfterItsFile) {
         EXPECT_TRUE(runUntil([&] { return infoTitle(m_source->nowPlayingInfo()) == title; }))
             << infoTitle(m_source->nowPlayingInfo());
     }
+}
+
+// The source outlives its bus: its players and subscriptions go with the
+// connection, and nothing of them is left to point into it afterwards.
+TEST_F(MprisNowPlayingSourceTest, TheBusGoingAwayLeavesNothingPlayingAndNothingBehind) {
+    startPlayer("alpha");
+    startSource();
+    ASSERT_TRUE(runUntil([&] { return shown().has_value(); }));
+    m_bus->stop();
+    ASSERT_TRUE(runUntil([&] { return !m_source->isConnected() && !shown(); }));
+    EXPECT_FALSE(m_source->isPlaying());
+    EXPECT_EQ(m_source->dump()["players"].size(), 0u);
+    m_source.reset();
 }
 
 TEST_F(MprisNowPlayingSourceTest, CommandsGoToTheShownPlayerOnly) {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <optional>
+#include <sdbus-c++/sdbus-c++.h>
 
 namespace {
 
@@ -95,6 +96,24 @@ TEST_F(BusConnectionTest, TheBusGoingAwayClosesAnAttachedConnection) {
     m_bus.stop();
     ASSERT_TRUE(runUntil([&] { return closed; }));
     EXPECT_FALSE(connection->isOpen());
+}
+
+TEST_F(BusConnectionTest, ACallNobodyAnswersFailsAtItsDeadlineWithNothingElseArriving) {
+    auto caller = connect();
+    // A peer on the bus that never reads what is sent to it.
+    auto silent = connect();
+    ASSERT_TRUE(caller && silent);
+    caller->attachToRunLoop();
+    auto proxy = sdbus::createProxy(*caller->connection(), silent->uniqueName(), "/dev/example");
+    bool failed = false;
+    proxy->callMethod(
+        proxy->createMethodCall("dev.example.Silent", "Wait"),
+        [&](sdbus::MethodReply&, const sdbus::Error* error) { failed = error != nullptr; },
+        std::chrono::milliseconds(100));
+    caller->messagesQueued();
+    // Nothing comes in on the socket: only the deadline itself can wake the
+    // loop to give the call up.
+    EXPECT_TRUE(runUntil([&] { return failed; }));
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/SystemLog.h"
-#include "support/PrivateBus.h"
+#include "support/PrivateSessionBus.h"
 
 #include <chrono>
 #include <functional>
@@ -21,7 +21,7 @@ protected:
         m_previousClock = NSRunLoop::mainRunLoop().clock();
         NSRunLoop::mainRunLoop().setClock(std::make_shared<SystemClock>());
         SystemLog::shared().clear();
-        ASSERT_TRUE(m_bus.isRunning()) << "dbus-run-session did not start a bus";
+        ASSERT_TRUE(m_bus.start()) << "dbus-run-session did not start a bus";
     }
 
     void TearDown() override {
@@ -50,6 +50,6 @@ protected:
         }
     }
 
-    PrivateBus m_bus;
+    PrivateSessionBus m_bus;
     std::shared_ptr<Clock> m_previousClock;
 };

@@ -1,14 +1,29 @@
 #include "support/PrivateSessionBus.h"
 
+#include <cstdlib>
 #include <fstream>
+
+PrivateSessionBus::PrivateSessionBus() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "rotix-bus-XXXXXX").string();
+    if (mkdtemp(pattern.data())) {
+        m_folder = pattern;
+        m_ownsFolder = true;
+    }
+}
 
 PrivateSessionBus::PrivateSessionBus(std::filesystem::path folder) : m_folder(std::move(folder)) {}
 
 PrivateSessionBus::~PrivateSessionBus() {
     stop();
+    if (m_ownsFolder) {
+        std::error_code error;
+        std::filesystem::remove_all(m_folder, error);
+    }
 }
 
 bool PrivateSessionBus::start() {
+    if (m_folder.empty())
+        return false;
     std::filesystem::create_directories(m_folder);
     const std::filesystem::path socket = m_folder / "bus";
     const std::filesystem::path config = m_folder / "bus.conf";
@@ -27,19 +42,22 @@ bool PrivateSessionBus::start() {
            "    <allow own=\"*\"/>\n"
            "  </policy>\n"
            "</busconfig>\n";
-    if (!m_daemon.start({"dbus-daemon", "--config-file=" + config.string(), "--nofork",
-                         "--nopidfile", "--print-address=1"},
-                        {}, m_folder, "dbus-daemon"))
+    // The shell says where the bus listens, then waits on its input.
+    if (!m_session.start({"dbus-run-session", "--config-file=" + config.string(), "--", "sh", "-c",
+                          "printf '%s\\n' \"$DBUS_SESSION_BUS_ADDRESS\"; exec cat >/dev/null"},
+                         {}, m_folder, "dbus-session"))
         return false;
-    if (!m_daemon.waitForOutput("\n", std::chrono::seconds(10)))
+    if (!m_session.waitForOutput("\n", std::chrono::seconds(10)))
         return false;
-    m_address = m_daemon.output();
+    m_address = m_session.output();
     m_address.erase(m_address.find('\n'));
     return !m_address.empty();
 }
 
 void PrivateSessionBus::stop() {
-    m_daemon.kill();
+    // Killing dbus-run-session would leave the bus running without it.
+    m_session.closeInput();
+    m_session.wait(std::chrono::seconds(10));
 }
 
 std::map<std::string, std::string> PrivateSessionBus::environment() const {

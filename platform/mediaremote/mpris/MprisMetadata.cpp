@@ -2,6 +2,7 @@
 
 #include "platform/foundation/UTF8Text.h"
 #include "platform/mediaremote/mpris/MprisURL.h"
+#include "platform/mediaremote/mpris/MprisVariant.h"
 
 #include <cmath>
 #include <limits>
@@ -11,29 +12,12 @@ namespace {
 
 constexpr std::string_view kArtistSeparator = ", ";
 
-// Reads a value only when the variant holds exactly that type; anything the
-// library cannot read is the same as a missing value.
-template <class T>
-std::optional<T> read(const sdbus::Variant& variant) {
-    try {
-        if (variant.containsValueOfType<T>())
-            return variant.get<T>();
-    } catch (const std::exception&) {
-    }
-    return std::nullopt;
-}
-
-const sdbus::Variant* find(const MprisMetadata::VariantMap& map, const std::string& key) {
-    auto found = map.find(key);
-    return found == map.end() ? nullptr : &found->second;
-}
-
 std::optional<std::string> displayText(const MprisMetadata::VariantMap& map,
                                        const std::string& key) {
-    const sdbus::Variant* value = find(map, key);
+    const sdbus::Variant* value = findVariant(map, key);
     if (!value)
         return std::nullopt;
-    auto text = read<std::string>(*value);
+    auto text = readVariant<std::string>(*value);
     if (!text || text->empty())
         return std::nullopt;
     return MprisMetadata::cutForDisplay(*text);
@@ -41,10 +25,10 @@ std::optional<std::string> displayText(const MprisMetadata::VariantMap& map,
 
 // MPRIS defines a list of strings; many players send one string.
 std::optional<std::string> artistText(const sdbus::Variant& value) {
-    if (auto single = read<std::string>(value))
+    if (auto single = readVariant<std::string>(value))
         return single->empty() ? std::nullopt
                                : std::optional(MprisMetadata::cutForDisplay(*single));
-    auto list = read<std::vector<std::string>>(value);
+    auto list = readVariant<std::vector<std::string>>(value);
     if (!list)
         return std::nullopt;
     std::string joined;
@@ -67,15 +51,15 @@ std::optional<std::string> artistText(const sdbus::Variant& value) {
 // number a player might send instead.
 std::optional<std::int64_t> lengthValue(const sdbus::Variant& value) {
     std::optional<double> number;
-    if (auto x = read<std::int64_t>(value))
+    if (auto x = readVariant<std::int64_t>(value))
         number = static_cast<double>(*x);
-    else if (auto t = read<std::uint64_t>(value))
+    else if (auto t = readVariant<std::uint64_t>(value))
         number = static_cast<double>(*t);
-    else if (auto i = read<std::int32_t>(value))
+    else if (auto i = readVariant<std::int32_t>(value))
         number = *i;
-    else if (auto u = read<std::uint32_t>(value))
+    else if (auto u = readVariant<std::uint32_t>(value))
         number = *u;
-    else if (auto d = read<double>(value))
+    else if (auto d = readVariant<double>(value))
         number = *d;
     // A day-long track is plausible; a length near the type's limit is not,
     // and would overflow the arithmetic that follows. Under a microsecond
@@ -87,7 +71,7 @@ std::optional<std::int64_t> lengthValue(const sdbus::Variant& value) {
 }
 
 std::optional<std::string> reference(const sdbus::Variant& value) {
-    auto text = read<std::string>(value);
+    auto text = readVariant<std::string>(value);
     if (!text || text->empty() || text->size() > MprisMetadata::kMaximumReferenceLength)
         return std::nullopt;
     return text;
@@ -108,12 +92,12 @@ MprisMetadata MprisMetadata::fromVariantMap(const VariantMap& map) {
     }
     metadata.title = displayText(map, "xesam:title");
     metadata.album = displayText(map, "xesam:album");
-    if (const sdbus::Variant* artist = find(map, "xesam:artist"))
+    if (const sdbus::Variant* artist = findVariant(map, "xesam:artist"))
         metadata.artist = artistText(*artist);
-    if (const sdbus::Variant* length = find(map, "mpris:length"))
+    if (const sdbus::Variant* length = findVariant(map, "mpris:length"))
         metadata.lengthMicroseconds = lengthValue(*length);
-    if (const sdbus::Variant* trackId = find(map, "mpris:trackid")) {
-        if (auto path = read<sdbus::ObjectPath>(*trackId)) {
+    if (const sdbus::Variant* trackId = findVariant(map, "mpris:trackid")) {
+        if (auto path = readVariant<sdbus::ObjectPath>(*trackId)) {
             if (!path->empty() && path->size() <= kMaximumReferenceLength) {
                 metadata.trackId = std::string(*path);
                 metadata.trackIdIsObjectPath = true;
@@ -122,9 +106,9 @@ MprisMetadata MprisMetadata::fromVariantMap(const VariantMap& map) {
             metadata.trackId = reference(*trackId);
         }
     }
-    if (const sdbus::Variant* artUrl = find(map, "mpris:artUrl"))
+    if (const sdbus::Variant* artUrl = findVariant(map, "mpris:artUrl"))
         metadata.artUrl = reference(*artUrl);
-    if (const sdbus::Variant* url = find(map, "xesam:url"))
+    if (const sdbus::Variant* url = findVariant(map, "xesam:url"))
         metadata.url = reference(*url);
     return metadata;
 }

@@ -8,13 +8,13 @@
 #include <vector>
 
 std::shared_ptr<MprisNowPlayingSource>
-MprisNowPlayingSource::create(std::shared_ptr<MprisBusConnection> bus) {
+MprisNowPlayingSource::create(std::shared_ptr<BusConnection> bus) {
     auto source = makeObject<MprisNowPlayingSource>(std::move(bus));
     source->start();
     return source;
 }
 
-MprisNowPlayingSource::MprisNowPlayingSource(std::shared_ptr<MprisBusConnection> bus)
+MprisNowPlayingSource::MprisNowPlayingSource(std::shared_ptr<BusConnection> bus)
     : m_bus(std::move(bus)) {}
 
 // The players and the tracker hold proxies and match rules into the bus
@@ -30,9 +30,10 @@ void MprisNowPlayingSource::start() {
         if (auto player = self->shownPlayer())
             player->seek(offset);
     });
-    if (!m_bus || !m_bus->isConnected())
+    if (!m_bus || !m_bus->isOpen())
         return;
-    m_bus->setLostHandler([weakSelf] {
+    m_bus->setCallTimeout(MprisPlayerTracker::kCallTimeout);
+    m_bus->addCloseHandler([weakSelf] {
         if (auto self = weakSelf.lock())
             self->busLost();
     });
@@ -55,7 +56,7 @@ void MprisNowPlayingSource::start() {
             self->forPlayersOwnedBy(owner, [&](MprisPlayer& player) { player.seeked(signal); });
     };
     m_tracker = MprisPlayerTracker::create(m_bus, std::move(handlers));
-    m_bus->start();
+    m_bus->attachToRunLoop();
     if (!m_tracker->start())
         m_tracker.reset();
 }
@@ -102,9 +103,10 @@ void MprisNowPlayingSource::playerChanged(MprisPlayer& player,
 
 void MprisNowPlayingSource::busLost() {
     m_stepper->stop();
+    // Their proxies and match rules point into the connection, which goes
+    // once this returns.
     m_players.clear();
-    if (m_tracker)
-        m_tracker->clear();
+    m_tracker.reset();
     update();
 }
 
@@ -251,7 +253,7 @@ void MprisNowPlayingSource::setElapsedTime(double seconds) {
 }
 
 bool MprisNowPlayingSource::isConnected() const {
-    return m_bus && m_bus->isConnected();
+    return m_bus && m_bus->isOpen();
 }
 
 Json MprisNowPlayingSource::dump() const {

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/dbus/BusConnection.h"
 #include "platform/mediaremote/NowPlayingSource.h"
-#include "platform/mediaremote/mpris/MprisBusConnection.h"
 #include "platform/mediaremote/mpris/MprisPlayer.h"
 #include "platform/mediaremote/mpris/MprisPlayerTracker.h"
 #include "platform/mediaremote/mpris/MprisSeekStepper.h"
@@ -23,7 +23,7 @@ class MprisNowPlayingSource : public NowPlayingSource,
 public:
     // On the given connection; with none (no session bus), nothing ever
     // plays.
-    static std::shared_ptr<MprisNowPlayingSource> create(std::shared_ptr<MprisBusConnection> bus);
+    static std::shared_ptr<MprisNowPlayingSource> create(std::shared_ptr<BusConnection> bus);
     ~MprisNowPlayingSource() override;
 
     MRNowPlayingInfo nowPlayingInfo() const override;
@@ -38,7 +38,7 @@ public:
     Json dump() const;
 
 protected:
-    explicit MprisNowPlayingSource(std::shared_ptr<MprisBusConnection> bus);
+    explicit MprisNowPlayingSource(std::shared_ptr<BusConnection> bus);
 
 private:
     // What the service may read from any thread.
@@ -65,7 +65,7 @@ private:
     template <class Handler>
     void forPlayersOwnedBy(const std::string& owner, Handler handler);
 
-    std::shared_ptr<MprisBusConnection> m_bus;
+    std::shared_ptr<BusConnection> m_bus;
     std::shared_ptr<MprisPlayerTracker> m_tracker;
     std::map<std::string, std::shared_ptr<MprisPlayer>> m_players;
     std::shared_ptr<MprisSeekStepper> m_stepper;

@@ -3,6 +3,7 @@
 #include "platform/dispatch/Dispatch.h"
 #include "platform/mediaremote/mpris/MprisArtworkLoader.h"
 #include "platform/mediaremote/mpris/MprisPlayerTracker.h"
+#include "platform/mediaremote/mpris/MprisVariant.h"
 #include "platform/objc/NSObject.h"
 
 #include <cmath>
@@ -15,26 +16,11 @@ constexpr const char* kPropertiesInterface = "org.freedesktop.DBus.Properties";
 const std::string kPlayerInterface(MprisPlayerTracker::kPlayerInterface);
 const std::string kPlaying = "Playing";
 
-template <class T>
-std::optional<T> read(const sdbus::Variant& variant) {
-    try {
-        if (variant.containsValueOfType<T>())
-            return variant.get<T>();
-    } catch (const std::exception&) {
-    }
-    return std::nullopt;
-}
-
-const sdbus::Variant* find(const MprisMetadata::VariantMap& map, const char* key) {
-    auto found = map.find(key);
-    return found == map.end() ? nullptr : &found->second;
-}
-
 // Positions are signed microseconds; a few players send other numbers.
 std::optional<std::int64_t> positionValue(const sdbus::Variant& value) {
-    if (auto x = read<std::int64_t>(value))
+    if (auto x = readVariant<std::int64_t>(value))
         return *x;
-    if (auto d = read<double>(value)) {
+    if (auto d = readVariant<double>(value)) {
         if (std::isfinite(*d) && std::fabs(*d) < 1e15)
             return static_cast<std::int64_t>(*d);
     }
@@ -43,25 +29,25 @@ std::optional<std::int64_t> positionValue(const sdbus::Variant& value) {
 
 } // namespace
 
-std::shared_ptr<MprisPlayer> MprisPlayer::create(std::shared_ptr<MprisBusConnection> bus,
+std::shared_ptr<MprisPlayer> MprisPlayer::create(std::shared_ptr<BusConnection> bus,
                                                  std::string busName, std::string owner,
                                                  ChangeHandler handler) {
     return makeObject<MprisPlayer>(std::move(bus), std::move(busName), std::move(owner),
                                    std::move(handler));
 }
 
-MprisPlayer::MprisPlayer(std::shared_ptr<MprisBusConnection> bus, std::string busName,
-                         std::string owner, ChangeHandler handler)
+MprisPlayer::MprisPlayer(std::shared_ptr<BusConnection> bus, std::string busName, std::string owner,
+                         ChangeHandler handler)
     : m_bus(std::move(bus)), m_busName(std::move(busName)), m_owner(std::move(owner)),
       m_handler(std::move(handler)) {
     m_lastActive = now();
     m_position.reset(m_lastActive);
-    if (!m_bus || !m_bus->isConnected())
+    if (!m_bus || !m_bus->isOpen())
         return;
     try {
         // Calls go to the unique name: if the well-known name moves to
         // another program, that is another player.
-        m_proxy = sdbus::createProxy(m_bus->connection(), m_owner,
+        m_proxy = sdbus::createProxy(*m_bus->connection(), m_owner,
                                      std::string(MprisPlayerTracker::kObjectPath));
     } catch (const std::exception&) {
         m_proxy.reset();
@@ -142,10 +128,10 @@ void MprisPlayer::seeked(sdbus::Message& signal) {
 void MprisPlayer::apply(const VariantMap& properties, Changes& changes) {
     CFAbsoluteTime time = now();
     bool resync = false;
-    if (const sdbus::Variant* status = find(properties, "PlaybackStatus")) {
+    if (const sdbus::Variant* status = findVariant(properties, "PlaybackStatus")) {
         // A status of the wrong type, or one MPRIS does not
         // name, counts as not playing.
-        auto text = read<std::string>(*status);
+        auto text = readVariant<std::string>(*status);
         m_playbackStatus = text && text->size() <= 16 ? *text : "Unknown";
         bool playing = m_playbackStatus == kPlaying;
         if (playing != m_position.isPlaying()) {
@@ -155,18 +141,18 @@ void MprisPlayer::apply(const VariantMap& properties, Changes& changes) {
             resync = true;
         }
     }
-    if (const sdbus::Variant* rate = find(properties, "Rate")) {
+    if (const sdbus::Variant* rate = findVariant(properties, "Rate")) {
         double before = m_position.rate();
-        m_position.setRate(read<double>(*rate).value_or(1.0), time);
+        m_position.setRate(readVariant<double>(*rate).value_or(1.0), time);
         if (m_position.rate() != before) {
             changes.info = true;
             resync = true;
         }
     }
-    if (const sdbus::Variant* metadata = find(properties, "Metadata")) {
+    if (const sdbus::Variant* metadata = findVariant(properties, "Metadata")) {
         // Metadata of the wrong type says nothing usable: the track shows as
         // unknown until the player sends something better.
-        auto map = read<VariantMap>(*metadata);
+        auto map = readVariant<VariantMap>(*metadata);
         MprisMetadata merged =
             map ? m_metadata.mergedWith(MprisMetadata::fromVariantMap(*map)) : MprisMetadata{};
         bool newTrack = !merged.isSameTrack(m_metadata);
@@ -184,7 +170,7 @@ void MprisPlayer::apply(const VariantMap& properties, Changes& changes) {
         }
         loadArtwork(changes);
     }
-    if (const sdbus::Variant* position = find(properties, "Position")) {
+    if (const sdbus::Variant* position = findVariant(properties, "Position")) {
         if (auto microseconds = positionValue(*position)) {
             m_position.resync(*microseconds, time);
             changes.info = true;
@@ -265,8 +251,8 @@ void MprisPlayer::send(sdbus::MethodCall& call,
             } catch (const std::exception&) {
             }
         },
-        MprisBusConnection::kReplyTimeout);
-    m_bus->callsQueued();
+        BusConnection::kReplyTimeout);
+    m_bus->messagesQueued();
 }
 
 void MprisPlayer::forgetArtwork(Changes& changes) {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/corefoundation/CFPropertyList.h"
-#include "platform/mediaremote/mpris/MprisBusConnection.h"
+#include "platform/dbus/BusConnection.h"
 #include "platform/mediaremote/mpris/MprisMetadata.h"
 #include "platform/mediaremote/mpris/MprisPosition.h"
 #include "platform/render/Json.h"
@@ -32,7 +32,7 @@ public:
     };
     using ChangeHandler = std::function<void(MprisPlayer& player, const Changes& changes)>;
 
-    static std::shared_ptr<MprisPlayer> create(std::shared_ptr<MprisBusConnection> bus,
+    static std::shared_ptr<MprisPlayer> create(std::shared_ptr<BusConnection> bus,
                                                std::string busName, std::string owner,
                                                ChangeHandler handler);
     ~MprisPlayer();
@@ -65,7 +65,7 @@ public:
     Json dump(CFAbsoluteTime now) const;
 
 protected:
-    MprisPlayer(std::shared_ptr<MprisBusConnection> bus, std::string busName, std::string owner,
+    MprisPlayer(std::shared_ptr<BusConnection> bus, std::string busName, std::string owner,
                 ChangeHandler handler);
 
 private:
@@ -81,7 +81,7 @@ private:
     void report(const Changes& changes);
     CFAbsoluteTime now() const;
 
-    std::shared_ptr<MprisBusConnection> m_bus;
+    std::shared_ptr<BusConnection> m_bus;
     std::string m_busName;
     std::string m_owner;
     ChangeHandler m_handler;

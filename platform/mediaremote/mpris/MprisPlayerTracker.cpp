@@ -30,12 +30,12 @@ std::vector<std::string> playersAmong(const std::vector<std::string>& names) {
 
 } // namespace
 
-std::shared_ptr<MprisPlayerTracker>
-MprisPlayerTracker::create(std::shared_ptr<MprisBusConnection> bus, Handlers handlers) {
+std::shared_ptr<MprisPlayerTracker> MprisPlayerTracker::create(std::shared_ptr<BusConnection> bus,
+                                                               Handlers handlers) {
     return makeObject<MprisPlayerTracker>(std::move(bus), std::move(handlers));
 }
 
-MprisPlayerTracker::MprisPlayerTracker(std::shared_ptr<MprisBusConnection> bus, Handlers handlers)
+MprisPlayerTracker::MprisPlayerTracker(std::shared_ptr<BusConnection> bus, Handlers handlers)
     : m_bus(std::move(bus)), m_handlers(std::move(handlers)) {}
 
 MprisPlayerTracker::~MprisPlayerTracker() {
@@ -49,15 +49,15 @@ bool MprisPlayerTracker::isPlayerName(std::string_view name) {
            name.substr(0, kBusNamePrefix.size()) == kBusNamePrefix;
 }
 
-std::optional<std::vector<std::string>> MprisPlayerTracker::playerNames(MprisBusConnection& bus) {
-    if (!bus.isConnected())
+std::optional<std::vector<std::string>> MprisPlayerTracker::playerNames(BusConnection& bus) {
+    if (!bus.isOpen())
         return std::nullopt;
     try {
-        auto proxy = sdbus::createProxy(bus.connection(), kBusService, kBusPath);
+        auto proxy = sdbus::createProxy(*bus.connection(), kBusService, kBusPath);
         std::vector<std::string> names;
         proxy->callMethod("ListNames")
             .onInterface(kBusService)
-            .withTimeout(MprisBusConnection::kCallTimeout)
+            .withTimeout(kCallTimeout)
             .storeResultsTo(names);
         return playersAmong(names);
     } catch (const std::exception&) {
@@ -66,11 +66,11 @@ std::optional<std::vector<std::string>> MprisPlayerTracker::playerNames(MprisBus
 }
 
 bool MprisPlayerTracker::start() {
-    if (!m_bus || !m_bus->isConnected())
+    if (!m_bus || !m_bus->isOpen())
         return false;
     std::weak_ptr<MprisPlayerTracker> weakSelf = weak_from_this();
     try {
-        sdbus::IConnection& connection = m_bus->connection();
+        sdbus::IConnection& connection = *m_bus->connection();
         // Subscribed before the names are listed, so no player that appears
         // in between is missed.
         m_matches.push_back(
@@ -104,17 +104,13 @@ bool MprisPlayerTracker::start() {
                 } catch (const std::exception&) {
                 }
             },
-            MprisBusConnection::kReplyTimeout);
+            BusConnection::kReplyTimeout);
     } catch (const std::exception&) {
         m_matches.clear();
         return false;
     }
-    m_bus->callsQueued();
+    m_bus->messagesQueued();
     return true;
-}
-
-void MprisPlayerTracker::clear() {
-    m_owners.clear();
 }
 
 void MprisPlayerTracker::nameOwnerChanged(sdbus::Message& signal) {
@@ -158,11 +154,11 @@ void MprisPlayerTracker::listed(std::vector<std::string> names) {
                     } catch (const std::exception&) {
                     }
                 },
-                MprisBusConnection::kReplyTimeout);
+                BusConnection::kReplyTimeout);
         } catch (const std::exception&) {
         }
     }
-    m_bus->callsQueued();
+    m_bus->messagesQueued();
 }
 
 void MprisPlayerTracker::ownerFound(const std::string& name, const std::string& owner) {

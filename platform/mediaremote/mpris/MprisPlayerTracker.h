@@ -1,7 +1,8 @@
 #pragma once
 
-#include "platform/mediaremote/mpris/MprisBusConnection.h"
+#include "platform/dbus/BusConnection.h"
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -24,6 +25,10 @@ public:
     static constexpr std::string_view kBusNamePrefix = "org.mpris.MediaPlayer2.";
     static constexpr std::string_view kObjectPath = "/org/mpris/MediaPlayer2";
     static constexpr std::string_view kPlayerInterface = "org.mpris.MediaPlayer2.Player";
+    // Calls that block (only the bus's own, at start-up: the name list and
+    // the match rules) give up after this long: a bus that hangs must not
+    // hold up the lock screen.
+    static constexpr std::chrono::milliseconds kCallTimeout{250};
 
     struct Handlers {
         std::function<void(const std::string& busName, const std::string& owner)> appeared;
@@ -33,7 +38,7 @@ public:
         std::function<void(const std::string& owner, sdbus::Message& signal)> seeked;
     };
 
-    static std::shared_ptr<MprisPlayerTracker> create(std::shared_ptr<MprisBusConnection> bus,
+    static std::shared_ptr<MprisPlayerTracker> create(std::shared_ptr<BusConnection> bus,
                                                       Handlers handlers);
     ~MprisPlayerTracker();
     MprisPlayerTracker(const MprisPlayerTracker&) = delete;
@@ -42,20 +47,18 @@ public:
     // Subscribes to the signals, then asks for the names already there.
     // False when the bus refused the subscriptions.
     bool start();
-    // Forgets every player without a word, for a bus that went away.
-    void clear();
 
     static bool isPlayerName(std::string_view name);
     // The players' names on the bus now, asked and waited for (bounded by
     // the call timeout); nothing when the bus did not answer. For choosing a
     // source at start-up, before the run loop runs.
-    static std::optional<std::vector<std::string>> playerNames(MprisBusConnection& bus);
+    static std::optional<std::vector<std::string>> playerNames(BusConnection& bus);
 
     // Bus name to owning unique name.
     const std::map<std::string, std::string>& owners() const { return m_owners; }
 
 protected:
-    MprisPlayerTracker(std::shared_ptr<MprisBusConnection> bus, Handlers handlers);
+    MprisPlayerTracker(std::shared_ptr<BusConnection> bus, Handlers handlers);
 
 private:
     void nameOwnerChanged(sdbus::Message& signal);
@@ -64,7 +67,7 @@ private:
     void setOwner(const std::string& name, const std::string& owner);
     void dropOwner(const std::string& name);
 
-    std::shared_ptr<MprisBusConnection> m_bus;
+    std::shared_ptr<BusConnection> m_bus;
     Handlers m_handlers;
     std::unique_ptr<sdbus::IProxy> m_busProxy;
     std::vector<sdbus::Slot> m_matches;
