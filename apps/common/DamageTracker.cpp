@@ -323,8 +323,9 @@ DamageTracker::Update DamageTracker::update(const std::shared_ptr<UIView>& root,
                 }
                 if (before.state == item.state && sameRect(before.rect, item.rect)) {
                     if (before.contents != item.contents && before.contents && item.contents) {
-                        if (auto changed = changedPixels(*before.contents, *item.contents))
-                            result.rects.push_back(contentsDamage(item, *changed));
+                        for (const CGRect& changed :
+                             changedPixels(*before.contents, *item.contents))
+                            result.rects.push_back(contentsDamage(item, changed));
                     }
                     m_items.erase(previous);
                     continue;
@@ -368,36 +369,62 @@ CGRect DamageTracker::contentsDamage(const Item& item, CGRect pixels) {
     return CGRectIntersection(item.transform.boundingBox(local), item.clip);
 }
 
-std::optional<CGRect> DamageTracker::changedPixels(const CGImage& before, const CGImage& after) {
-    size_t width = after.width(), height = after.height();
+std::vector<CGRect> DamageTracker::changedPixels(const CGImage& before, const CGImage& after) {
+    // Differences are gathered in bands of rows, and in each band into runs
+    // of columns that lie closer than a gap.
+    constexpr size_t kBandRows = 16;
+    constexpr size_t kGap = 16;
+    const size_t width = after.width(), height = after.height();
     if (before.width() != width || before.height() != height ||
         before.isOpaque() != after.isOpaque())
-        return CGRect{{0, 0}, {double(width), double(height)}};
+        return {CGRect{{0, 0}, {double(width), double(height)}}};
     auto a = before.bytes();
     auto b = after.bytes();
     const size_t rowBytes = width * 4;
-    size_t top = height, bottom = 0, left = width, right = 0;
-    for (size_t y = 0; y < height; ++y) {
-        const std::uint8_t* rowA = a.data() + y * before.bytesPerRow();
-        const std::uint8_t* rowB = b.data() + y * after.bytesPerRow();
-        if (std::memcmp(rowA, rowB, rowBytes) == 0)
+    std::vector<CGRect> boxes;
+    std::vector<char> changedColumns(width);
+    for (size_t band = 0; band < height; band += kBandRows) {
+        const size_t bandEnd = std::min(height, band + kBandRows);
+        size_t top = bandEnd, bottom = 0;
+        for (size_t y = band; y < bandEnd; ++y) {
+            const std::uint8_t* rowA = a.data() + y * before.bytesPerRow();
+            const std::uint8_t* rowB = b.data() + y * after.bytesPerRow();
+            if (std::memcmp(rowA, rowB, rowBytes) == 0)
+                continue;
+            if (top == bandEnd)
+                std::fill(changedColumns.begin(), changedColumns.end(), 0);
+            top = std::min(top, y);
+            bottom = y;
+            for (size_t x = 0; x < width; ++x) {
+                std::uint32_t pixelA, pixelB;
+                std::memcpy(&pixelA, rowA + x * 4, 4);
+                std::memcpy(&pixelB, rowB + x * 4, 4);
+                changedColumns[x] |= pixelA != pixelB;
+            }
+        }
+        if (top == bandEnd)
             continue;
-        top = std::min(top, y);
-        bottom = y;
-        // Narrow the columns only where they can still widen the box.
+        const CGFloat rows = double(bottom - top + 1);
         size_t x = 0;
-        while (x < left && std::memcmp(rowA + x * 4, rowB + x * 4, 4) == 0)
-            ++x;
-        left = std::min(left, x);
-        size_t end = width;
-        while (end > right + 1 && std::memcmp(rowA + (end - 1) * 4, rowB + (end - 1) * 4, 4) == 0)
-            --end;
-        right = std::max(right, end - 1);
+        while (x < width) {
+            while (x < width && !changedColumns[x])
+                ++x;
+            if (x == width)
+                break;
+            size_t left = x, right = x;
+            for (size_t gap = 0; x < width && gap < kGap; ++x) {
+                if (changedColumns[x]) {
+                    right = x;
+                    gap = 0;
+                } else {
+                    ++gap;
+                }
+            }
+            boxes.push_back({{double(left), double(top)}, {double(right - left + 1), rows}});
+            x = right + 1;
+        }
     }
-    if (top == height)
-        return std::nullopt;
-    return CGRect{{double(left), double(top)},
-                  {double(right - left + 1), double(bottom - top + 1)}};
+    return boxes;
 }
 
 std::vector<CGRect> DamageTracker::coalesce(std::vector<CGRect> rects, size_t maximumCount) {

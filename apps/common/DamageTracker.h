@@ -35,10 +35,11 @@ public:
     // The next update damages the whole root, as after a window resize.
     void invalidate() { m_items.clear(), m_valid = false; }
 
-    // The part of a picture whose pixels differ between two versions, in its
-    // own pixels; nothing when they are the same. Pictures of different sizes
-    // differ everywhere.
-    static std::optional<CGRect> changedPixels(const CGImage& before, const CGImage& after);
+    // The parts of a picture whose pixels differ between two versions, in its
+    // own pixels: boxes around differences near each other, so that a ring
+    // whose two ends moved damages two small boxes, not the whole ring. None
+    // when they are the same; pictures of different sizes differ everywhere.
+    static std::vector<CGRect> changedPixels(const CGImage& before, const CGImage& after);
 
     // Merges overlapping or touching rectangles until none overlap, and all
     // of them into one past a handful: one larger redraw costs less than many

@@ -163,11 +163,8 @@ StrokeCoverageCache::Coverage rasterize(cairo_t* cr, const DeviceBox& box,
     cairo_surface_flush(surface);
     const std::uint8_t* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
-    coverage.bytes.resize(static_cast<std::size_t>(coverage.width) * coverage.height);
     for (int y = 0; y < coverage.height; ++y) {
         const std::uint8_t* row = data + static_cast<std::size_t>(y) * stride;
-        std::memcpy(coverage.bytes.data() + static_cast<std::size_t>(y) * coverage.width, row,
-                    static_cast<std::size_t>(coverage.width));
         int x = 0;
         while (x < coverage.width) {
             x = nextCovered(row, x, coverage.width);
@@ -182,7 +179,8 @@ StrokeCoverageCache::Coverage rasterize(cairo_t* cr, const DeviceBox& box,
                     ++gap;
                 }
             }
-            coverage.runs.push_back({y, start, end});
+            coverage.runs.push_back({y, start, end, coverage.bytes.size()});
+            coverage.bytes.insert(coverage.bytes.end(), row + start, row + end);
             x = end;
         }
     }
@@ -244,11 +242,10 @@ void composite(const StrokeCoverageCache::Coverage& coverage, std::uint32_t sour
     const std::size_t stride = static_cast<std::size_t>(cairo_image_surface_get_stride(target));
     const bool opaque = (source >> 24) == 255;
     for (const auto& run : coverage.runs) {
-        const std::uint8_t* cover =
-            coverage.bytes.data() + static_cast<std::size_t>(run.y) * coverage.width;
+        const std::uint8_t* cover = coverage.bytes.data() + run.offset;
         std::uint8_t* row = pixels + static_cast<std::size_t>(coverage.top + run.y) * stride;
         for (int x = run.x0; x < run.x1; ++x) {
-            const std::uint32_t m = cover[x];
+            const std::uint32_t m = cover[x - run.x0];
             if (m == 0)
                 continue;
             std::uint8_t* at = row + static_cast<std::size_t>(coverage.left + x) * 4;

@@ -33,13 +33,16 @@ public:
             return hash == other.hash && values == other.values;
         }
     };
+    // A span of a row where coverage is not zero, and where its bytes start.
     struct Run {
         int y;
         int x0;
         int x1;
+        std::size_t offset;
     };
-    // Coverage bytes of the device rectangle at (left, top), and the spans of
-    // each row where any byte is not zero.
+    // The spans of coverage in the device rectangle at (left, top), their
+    // bytes one after another: laid down in order, they are read straight
+    // through, which matters more than the arithmetic.
     struct Coverage {
         Key key;
         int left = 0;

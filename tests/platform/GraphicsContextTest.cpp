@@ -100,6 +100,30 @@ TEST_F(GraphicsArcTest, InABitmapContextTheSameArcRunsCounterclockwiseOnScreen) 
     EXPECT_EQ(pixelAt(m_context, 71, 28), kClear) << "upper right of the bitmap";
 }
 
+// A progress ring grows a little on every tick: the arc it was and the arc
+// it is must share their pixels but in the rows of the end (where the
+// rasteriser samples each row as a whole), or the whole ring would be drawn
+// again each time. Both ways round, at a screen scale.
+TEST_F(GraphicsArcTest, AnArcThatGrowsChangesPixelsOnlyInTheRowsOfItsEnd) {
+    for (int clockwise : {0, 1}) {
+        const double sign = clockwise ? -1 : 1;
+        const double end = -kPi / 2 + sign * 4.1;
+        auto draw = [&](double to) {
+            use(kitContext(100, 100, 3));
+            strokeArc(-kPi / 2, to, clockwise);
+            return CGBitmapContextCreateImage(m_context);
+        };
+        CGImageRef before = draw(end);
+        CGImageRef after = draw(end + sign * 0.02);
+        const double endY = 3 * (kCentre + kRadius * std::sin(end));
+        for (std::size_t y = 0; y < 300; ++y)
+            for (std::size_t x = 0; x < 300; ++x)
+                if (before->pixelAt(x, y) != after->pixelAt(x, y))
+                    ASSERT_LT(std::abs(double(y) - endY), 3 * 8.0)
+                        << "(" << x << ", " << y << ") clockwise " << clockwise;
+    }
+}
+
 TEST_F(GraphicsArcTest, EqualAnglesGiveAnArcOfZeroLength) {
     strokeArc(-kPi / 2, -kPi / 2, 0);
     EXPECT_EQ(countPixels(m_context, isPainted), 0);
@@ -737,14 +761,19 @@ TEST(GraphicsStrokeTest, StrokesDrawnAgainLookAsTheFirstTime) {
                 CGContextSetLineWidth(context, 5);
                 CGContextSetStrokeColorWithColor(context,
                                                  UIColor::colorWithRed(red, green, blue, alpha));
-                CGContextAddArc(context, 30.3, 30, 24, -kPi / 2, 1.5 * kPi, 0);
+                CGContextAddEllipseInRect(context, CGRectMake(6.3, 6, 48, 47.5));
                 CGContextStrokePath(context);
                 cairo_surface_t* coverage =
                     cairo_image_surface_create(CAIRO_FORMAT_A8, pixels, pixels);
                 cairo_t* cr = cairo_create(coverage);
                 cairo_scale(cr, scale, scale);
                 cairo_set_line_width(cr, 5);
-                cairo_arc(cr, 30.3, 30, 24, -kPi / 2, 1.5 * kPi);
+                cairo_save(cr);
+                cairo_translate(cr, 30.3, 29.75);
+                cairo_scale(cr, 24, 23.75);
+                cairo_arc(cr, 0, 0, 1, 0, 2 * kPi);
+                cairo_close_path(cr);
+                cairo_restore(cr);
                 cairo_stroke(cr);
                 cairo_destroy(cr);
                 cr = cairo_create(reference);
