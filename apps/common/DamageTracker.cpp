@@ -162,7 +162,8 @@ bool DamageTracker::textOverflows(const UILabel& label) {
         int width = 0, height = 0;
         pango_layout_get_size(layout, &width, &height);
         g_object_unref(layout);
-        measure = {text, font, std::max(1.0, static_cast<double>(width) / PANGO_SCALE)};
+        measure = {text, font, std::max(1.0, static_cast<double>(width) / PANGO_SCALE),
+                   static_cast<double>(height) / PANGO_SCALE};
     }
     // Metrics differ a little with the drawing scale: near the edge, count
     // the text as scrolling, which costs frames but never a stale picture.
@@ -200,6 +201,8 @@ void DamageTracker::visit(const UIView& view, const Affine& parent, double paren
     double alpha = parentAlpha * std::clamp(view.alpha(), 0.0, 1.0);
 
     CGRect drawn = bounds;
+    CGRect motion = CGRectZero;
+    std::optional<std::uint64_t> stillState;
     StateHash state;
     state.add(transform)
         .add(alpha)
@@ -213,7 +216,11 @@ void DamageTracker::visit(const UIView& view, const Affine& parent, double paren
         .add(layer.borderWidth())
         .add(UIColorRef(layer.borderColor()));
 
-    if (auto imageView = dynamic_cast<const UIImageView*>(&view)) {
+    // Views that the renderer draws itself, rather than from their contents.
+    const auto* imageView = dynamic_cast<const UIImageView*>(&view);
+    const auto* label = imageView ? nullptr : dynamic_cast<const UILabel*>(&view);
+    const auto* button = imageView || label ? nullptr : dynamic_cast<const UIButton*>(&view);
+    if (imageView) {
         const auto& image = imageView->image();
         state.add(image.get()).add(imageView->contentMode());
         if (image)
@@ -227,7 +234,7 @@ void DamageTracker::visit(const UIView& view, const Affine& parent, double paren
                     unionRect(drawn, imageArea(imageView->contentMode(), bounds, previous->size()));
             walk.animating = walk.otherMotion = true;
         }
-    } else if (auto label = dynamic_cast<const UILabel*>(&view)) {
+    } else if (label) {
         const auto& text = label->text();
         state.add(text.has_value())
             .add(text.value_or(""))
@@ -239,10 +246,18 @@ void DamageTracker::visit(const UIView& view, const Affine& parent, double paren
             .add(label->marqueeStartTime());
         if (text && !text->empty() && label->marqueeEnabled() && label->marqueeRunning() &&
             textOverflows(*label)) {
+            // The text line sits centred in the label; its ink may reach past
+            // the line's height (accents, descenders) by a good margin.
+            const double line = m_measures[label].height;
+            const double margin = std::max(2.0, line / 4);
+            motion = {{bounds.origin.x, bounds.origin.y + (bounds.size.height - line) / 2 - margin},
+                      {bounds.size.width, line + 2 * margin}};
+            motion = CGRectIntersection(motion, bounds);
+            stillState = state.value();
             state.add(std::floor(walk.now * kTextFramesPerSecond));
             walk.animating = walk.scrollingText = true;
         }
-    } else if (auto button = dynamic_cast<const UIButton*>(&view)) {
+    } else if (button) {
         state.add(button->currentImage().get()).add(button->isHighlighted());
     }
     if (layerAnimates)
@@ -251,12 +266,21 @@ void DamageTracker::visit(const UIView& view, const Affine& parent, double paren
     CGRect area = CGRectIntersection(transform.boundingBox(drawn), clip);
     if (!CGRectIsEmpty(area)) {
         CGImageRef contents;
-        if (view.drawsContent() && !dynamic_cast<const UIImageView*>(&view) &&
-            !dynamic_cast<const UILabel*>(&view) && !dynamic_cast<const UIButton*>(&view)) {
+        if (view.drawsContent() && !imageView && !label && !button) {
             contents = layer.contents();
             state.add(static_cast<bool>(contents));
         }
-        walk.items[&view] = {area, state.value(), std::move(contents), transform, bounds, clip};
+        CGRect moving = CGRectZero;
+        if (stillState && !CGRectIsEmpty(motion))
+            moving = CGRectIntersection(transform.boundingBox(motion), clip);
+        walk.items[&view] = {area,
+                             state.value(),
+                             std::move(contents),
+                             transform,
+                             bounds,
+                             clip,
+                             stillState.value_or(state.value()),
+                             moving};
     }
 
     CGRect childClip = clip;
@@ -289,10 +313,19 @@ DamageTracker::Update DamageTracker::update(const std::shared_ptr<UIView>& root,
             auto previous = m_items.find(view);
             if (previous != m_items.end()) {
                 const Item& before = previous->second;
+                // Only time moved a text along its line: that line is new.
+                if (before.state != item.state && before.stillState == item.stillState &&
+                    !CGRectIsEmpty(item.motion) && sameRect(before.rect, item.rect) &&
+                    sameRect(before.motion, item.motion)) {
+                    result.rects.push_back(item.motion);
+                    m_items.erase(previous);
+                    continue;
+                }
                 if (before.state == item.state && sameRect(before.rect, item.rect)) {
                     if (before.contents != item.contents && before.contents && item.contents) {
-                        if (auto changed = changedPixels(*before.contents, *item.contents))
-                            result.rects.push_back(contentsDamage(item, *changed));
+                        for (const CGRect& changed :
+                             changedPixels(*before.contents, *item.contents))
+                            result.rects.push_back(contentsDamage(item, changed));
                     }
                     m_items.erase(previous);
                     continue;
@@ -336,36 +369,62 @@ CGRect DamageTracker::contentsDamage(const Item& item, CGRect pixels) {
     return CGRectIntersection(item.transform.boundingBox(local), item.clip);
 }
 
-std::optional<CGRect> DamageTracker::changedPixels(const CGImage& before, const CGImage& after) {
-    size_t width = after.width(), height = after.height();
+std::vector<CGRect> DamageTracker::changedPixels(const CGImage& before, const CGImage& after) {
+    // Differences are gathered in bands of rows, and in each band into runs
+    // of columns that lie closer than a gap.
+    constexpr size_t kBandRows = 16;
+    constexpr size_t kGap = 16;
+    const size_t width = after.width(), height = after.height();
     if (before.width() != width || before.height() != height ||
         before.isOpaque() != after.isOpaque())
-        return CGRect{{0, 0}, {double(width), double(height)}};
+        return {CGRect{{0, 0}, {double(width), double(height)}}};
     auto a = before.bytes();
     auto b = after.bytes();
     const size_t rowBytes = width * 4;
-    size_t top = height, bottom = 0, left = width, right = 0;
-    for (size_t y = 0; y < height; ++y) {
-        const std::uint8_t* rowA = a.data() + y * before.bytesPerRow();
-        const std::uint8_t* rowB = b.data() + y * after.bytesPerRow();
-        if (std::memcmp(rowA, rowB, rowBytes) == 0)
+    std::vector<CGRect> boxes;
+    std::vector<char> changedColumns(width);
+    for (size_t band = 0; band < height; band += kBandRows) {
+        const size_t bandEnd = std::min(height, band + kBandRows);
+        size_t top = bandEnd, bottom = 0;
+        for (size_t y = band; y < bandEnd; ++y) {
+            const std::uint8_t* rowA = a.data() + y * before.bytesPerRow();
+            const std::uint8_t* rowB = b.data() + y * after.bytesPerRow();
+            if (std::memcmp(rowA, rowB, rowBytes) == 0)
+                continue;
+            if (top == bandEnd)
+                std::fill(changedColumns.begin(), changedColumns.end(), 0);
+            top = std::min(top, y);
+            bottom = y;
+            for (size_t x = 0; x < width; ++x) {
+                std::uint32_t pixelA, pixelB;
+                std::memcpy(&pixelA, rowA + x * 4, 4);
+                std::memcpy(&pixelB, rowB + x * 4, 4);
+                changedColumns[x] |= pixelA != pixelB;
+            }
+        }
+        if (top == bandEnd)
             continue;
-        top = std::min(top, y);
-        bottom = y;
-        // Narrow the columns only where they can still widen the box.
+        const CGFloat rows = double(bottom - top + 1);
         size_t x = 0;
-        while (x < left && std::memcmp(rowA + x * 4, rowB + x * 4, 4) == 0)
-            ++x;
-        left = std::min(left, x);
-        size_t end = width;
-        while (end > right + 1 && std::memcmp(rowA + (end - 1) * 4, rowB + (end - 1) * 4, 4) == 0)
-            --end;
-        right = std::max(right, end - 1);
+        while (x < width) {
+            while (x < width && !changedColumns[x])
+                ++x;
+            if (x == width)
+                break;
+            size_t left = x, right = x;
+            for (size_t gap = 0; x < width && gap < kGap; ++x) {
+                if (changedColumns[x]) {
+                    right = x;
+                    gap = 0;
+                } else {
+                    ++gap;
+                }
+            }
+            boxes.push_back({{double(left), double(top)}, {double(right - left + 1), rows}});
+            x = right + 1;
+        }
     }
-    if (top == height)
-        return std::nullopt;
-    return CGRect{{double(left), double(top)},
-                  {double(right - left + 1), double(bottom - top + 1)}};
+    return boxes;
 }
 
 std::vector<CGRect> DamageTracker::coalesce(std::vector<CGRect> rects, size_t maximumCount) {

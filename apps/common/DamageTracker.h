@@ -35,10 +35,11 @@ public:
     // The next update damages the whole root, as after a window resize.
     void invalidate() { m_items.clear(), m_valid = false; }
 
-    // The part of a picture whose pixels differ between two versions, in its
-    // own pixels; nothing when they are the same. Pictures of different sizes
-    // differ everywhere.
-    static std::optional<CGRect> changedPixels(const CGImage& before, const CGImage& after);
+    // The parts of a picture whose pixels differ between two versions, in its
+    // own pixels: boxes around differences near each other, so that a ring
+    // whose two ends moved damages two small boxes, not the whole ring. None
+    // when they are the same; pictures of different sizes differ everywhere.
+    static std::vector<CGRect> changedPixels(const CGImage& before, const CGImage& after);
 
     // Merges overlapping or touching rectangles until none overlap, and all
     // of them into one past a handful: one larger redraw costs less than many
@@ -62,6 +63,11 @@ private:
         Affine transform;
         CGRect bounds;
         CGRect clip;
+        // For a view that changes with time: its state without the time, and
+        // the only part that time changes (a scrolling text's line, not the
+        // whole label).
+        std::uint64_t stillState = 0;
+        CGRect motion = CGRectZero;
     };
     struct Walk {
         CFAbsoluteTime now;
@@ -82,6 +88,7 @@ private:
         std::string text;
         std::uint64_t font = 0;
         double width = 0;
+        double height = 0;
     };
 
     std::unordered_map<const UIView*, Item> m_items;

@@ -6,6 +6,7 @@
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_syswm.h>
+#include <X11/Xlib.h>
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -120,8 +121,10 @@ bool LiveWindow::create(std::string* error) {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     int fd = -1;
-    if (SDL_GetWindowWMInfo(m_window, &info) && info.subsystem == SDL_SYSWM_X11)
-        fd = ConnectionNumber(info.info.x11.display);
+    if (SDL_GetWindowWMInfo(m_window, &info) && info.subsystem == SDL_SYSWM_X11) {
+        m_x11Display = info.info.x11.display;
+        fd = ConnectionNumber(m_x11Display);
+    }
     if (fd >= 0)
         m_loop.watchDisplay(fd);
     else
@@ -418,6 +421,16 @@ void LiveWindow::loseDisplay() {
 
 bool LiveWindow::frameCanWait() const {
     return !m_needsFullPresent && m_painter.frameIsComing();
+}
+
+bool LiveWindow::eventsMayBeWaiting() const {
+    if (!m_x11Display)
+        return true;
+    // What the connection has not yet read wakes the watch; what it has read
+    // already, or the library queued itself, is looked for here without
+    // asking the server, which a pump on every wake of the loop would do.
+    return SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0 ||
+           XEventsQueued(m_x11Display, QueuedAlready) > 0;
 }
 
 void LiveWindow::pollEvents() {

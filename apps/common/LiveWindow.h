@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+struct _XDisplay;
+
 struct SDL_Window;
 struct SDL_Surface;
 union SDL_Event;
@@ -79,6 +81,8 @@ private:
 
     // Handles every pending event; true when any reached the host.
     bool pumpEvents() override;
+    // Whether a pump could find anything that the watch would not announce.
+    bool eventsMayBeWaiting() const override;
     void pollEvents();
     void handle(const SDL_Event& event);
     void sendPendingMove();
@@ -112,6 +116,8 @@ private:
     bool m_fingerDown = false;
     std::optional<CGPoint> m_pendingMove;
 
+    // The X connection the loop watches, when the window is on X.
+    _XDisplay* m_x11Display = nullptr;
     WindowLoop m_loop{*this};
     // Without a descriptor to watch, events are fetched on a short timer.
     NSRunLoop::Token m_pollTimer = 0;

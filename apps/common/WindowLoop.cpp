@@ -46,7 +46,7 @@ void WindowLoop::beforeWaiting() {
     // queue, where the descriptor no longer shows them: look again after
     // each frame.
     for (int round = 0; round < kMaximumRounds && !m_client.isClosed(); ++round) {
-        bool handled = m_client.pumpEvents();
+        bool handled = m_client.eventsMayBeWaiting() && m_client.pumpEvents();
         if (m_client.isClosed())
             return;
         // While something moves, frames come at the animation's pace: a

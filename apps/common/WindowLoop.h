@@ -14,6 +14,9 @@ public:
         virtual bool isClosed() const = 0;
         // Handles every pending event; true when any mattered.
         virtual bool pumpEvents() = 0;
+        // False when a pump would surely find nothing the descriptor has not
+        // announced, so the loop can spare asking the display server.
+        virtual bool eventsMayBeWaiting() const { return true; }
         // The display server went away: nothing can be shown or read any more.
         virtual void loseDisplay() = 0;
         // True when no frame is owed now and the animations bring one soon.

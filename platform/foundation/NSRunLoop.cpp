@@ -176,6 +176,8 @@ void NSRunLoop::backgroundWorkFinished() {
 }
 
 void NSRunLoop::wake() {
+    if (std::this_thread::get_id() == m_runningThread.load(std::memory_order_relaxed))
+        return;
     if (m_wakePipe[1] >= 0) {
         char byte = 1;
         [[maybe_unused]] ssize_t written = write(m_wakePipe[1], &byte, 1);
@@ -311,6 +313,12 @@ void NSRunLoop::runFor(CFTimeInterval seconds) {
         return;
     }
     m_stopped = false;
+    // Restores the running thread of an enclosing run when a nested one ends.
+    struct Running {
+        std::atomic<std::thread::id>& thread;
+        std::thread::id previous = thread.exchange(std::this_thread::get_id());
+        ~Running() { thread.store(previous); }
+    } running{m_runningThread};
     for (;;) {
         settle();
         // Only what was due when this pass began fires in it: timers that
@@ -333,6 +341,12 @@ void NSRunLoop::runFor(CFTimeInterval seconds) {
                 wakeAt = std::min(wakeAt, m_scheduled.begin()->first.first);
         }
         double waitMilliseconds = std::ceil((wakeAt - now) * 1000.0);
+        {
+            // What the observers queued or stopped runs before any sleep.
+            std::lock_guard lock(m_mutex);
+            if (!m_mainQueue.empty() || m_stopped)
+                waitMilliseconds = 0;
+        }
         pollDescriptors(static_cast<int>(std::clamp(waitMilliseconds, 0.0, 1000.0)));
     }
 }

@@ -105,4 +105,8 @@ private:
     int m_backgroundInFlight = 0;
     std::atomic<bool> m_stopped = false;
     int m_wakePipe[2] = {-1, -1};
+    // The thread running the loop on the system clock, if any. Work it adds
+    // itself needs no wake-up: the loop looks at its queue and timers again
+    // before it sleeps.
+    std::atomic<std::thread::id> m_runningThread{};
 };

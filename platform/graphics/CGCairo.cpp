@@ -193,6 +193,22 @@ CGImageRef CGContext::snapshot() {
                                            : kCGImageAlphaPremultipliedFirst);
 }
 
+CGImageRef CGContext::finishIntoImage() {
+    const std::size_t rowBytes = m_bitmap.width * 4;
+    if (m_bitmap.redFirst || m_ownedBytes.empty() || m_bitmap.external != m_ownedBytes.data() ||
+        m_bitmap.bytesPerRow != rowBytes)
+        return snapshot();
+    cairo_surface_finish(m_surface.get());
+    if (m_bitmap.opaque) {
+        for (std::size_t i = 0; i < m_ownedBytes.size(); i += 4)
+            storeWord(&m_ownedBytes[i], loadWord(&m_ownedBytes[i]) | 0xFF000000u);
+    }
+    m_bitmap.external = nullptr;
+    return CGImage::create(m_bitmap.width, m_bitmap.height, rowBytes, std::move(m_ownedBytes),
+                           m_bitmap.opaque ? kCGImageAlphaNoneSkipFirst
+                                           : kCGImageAlphaPremultipliedFirst);
+}
+
 CGContext::TrackedPoint CGContext::track(CGPoint user) const {
     TrackedPoint point{user, {}};
     cairo_get_matrix(m_cairo, &point.matrix);

@@ -106,6 +106,10 @@ public:
     CGPoint currentPoint() const;
     // The bitmap as an image, in the image layout.
     CGImageRef snapshot();
+    // The same image, taking the context's own pixels instead of copying
+    // them when it can; the context draws nothing afterwards. For a context
+    // at its end that nobody else holds.
+    CGImageRef finishIntoImage();
 
 protected:
     explicit CGContext(const Bitmap& bitmap);

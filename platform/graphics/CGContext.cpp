@@ -2,6 +2,7 @@
 
 #include "platform/graphics/CGCairo.h"
 #include "platform/graphics/SourceOverFill.h"
+#include "platform/graphics/StrokeCoverageCache.h"
 
 #include <algorithm>
 #include <bit>
@@ -45,6 +46,39 @@ double arcEnd(double start, double end, bool increasing) {
         sweep = kTurn + std::fmod(sweep - kTurn, kTurn);
     }
     return increasing ? start + sweep : start - sweep;
+}
+
+// Lays an arc down in pieces that end on a fixed grid of angles. Cairo
+// divides an arc into curves evenly over its whole sweep, so an arc that
+// grows by a degree (a progress ring on every tick) would move every curve
+// and redraw pixels all along it; on the grid, two arcs from one start share
+// every piece but the last, and their pixels differ only near their ends.
+void addArcOnGrid(cairo_t* cr, double x, double y, double radius, double start, double end,
+                  bool increasing) {
+    constexpr double kPiece = std::numbers::pi / 16;
+    const double direction = increasing ? 1 : -1;
+    // The grid line after the start, counted in pieces from angle zero.
+    double line = increasing ? std::floor(start / kPiece) + 1 : std::ceil(start / kPiece) - 1;
+    double from = start;
+    // At most two turns, so at most this many pieces; the bound also stops a
+    // loop that rounding could keep from moving.
+    for (int piece = 0; piece < 80; ++piece, line += direction) {
+        double to = line * kPiece;
+        bool last = increasing ? to >= end : to <= end;
+        if (last)
+            to = end;
+        if (increasing)
+            cairo_arc(cr, x, y, radius, from, to);
+        else
+            cairo_arc_negative(cr, x, y, radius, from, to);
+        if (last)
+            return;
+        from = to;
+    }
+    if (increasing)
+        cairo_arc(cr, x, y, radius, from, end);
+    else
+        cairo_arc_negative(cr, x, y, radius, from, end);
 }
 
 // Pixel (u, v) of a w x h image, first row at v 0, to the user space of rect
@@ -139,10 +173,7 @@ void CGContextAddArc(const CGContextRef& c, CGFloat x, CGFloat y, CGFloat radius
     double end = arcEnd(startAngle, endAngle, increasing);
     CGPoint start{x + radius * std::cos(startAngle), y + radius * std::sin(startAngle)};
     bool joined = cairo_has_current_point(cr);
-    if (increasing)
-        cairo_arc(cr, x, y, radius, startAngle, end);
-    else
-        cairo_arc_negative(cr, x, y, radius, startAngle, end);
+    addArcOnGrid(cr, x, y, radius, startAngle, end, increasing);
     if (!joined)
         c->startSubpath(start);
     // The end point from the angle as given, exactly as the platform reports it.
@@ -201,7 +232,8 @@ void CGContextStrokePath(const CGContextRef& c) {
     CGFloat alpha = c->state().alpha;
     c->paint([&] {
         setSourceColor(cr, color, alpha);
-        cairo_stroke(cr);
+        if (!StrokeCoverageCache::stroke(cr))
+            cairo_stroke(cr);
     });
     c->forgetCurrentPoint();
 }

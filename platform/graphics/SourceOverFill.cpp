@@ -2,6 +2,7 @@
 
 #include "platform/accelerate/vImageVector.h"
 
+#include <algorithm>
 #include <cstring>
 #include <immintrin.h>
 
@@ -118,5 +119,20 @@ constexpr InstructionLevelTable<void (*)(const SourceOverFill&)> kFill{fillBasel
 void fillSourceOver(const SourceOverFill& fill) {
     if (fill.left >= fill.right || fill.top >= fill.bottom)
         return;
+    // An opaque colour leaves nothing of what was under it: the pixels are
+    // the colour, which plain stores put down fastest.
+    if (fill.colour[fill.alphaByte] == 255) {
+        uint32_t word;
+        std::memcpy(&word, fill.colour, sizeof word);
+        // One pixel, then the row doubled onto itself, then the rows copied.
+        const size_t rowBytes = static_cast<size_t>(fill.right - fill.left) * 4;
+        uint8_t* first = fill.pixels + fill.top * fill.bytesPerRow + fill.left * 4;
+        std::memcpy(first, &word, sizeof word);
+        for (size_t done = 4; done < rowBytes; done *= 2)
+            std::memcpy(first + done, first, std::min(done, rowBytes - done));
+        for (long y = fill.top + 1; y < fill.bottom; ++y)
+            std::memcpy(fill.pixels + y * fill.bytesPerRow + fill.left * 4, first, rowBytes);
+        return;
+    }
     kFill.active()(fill);
 }

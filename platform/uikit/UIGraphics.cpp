@@ -88,6 +88,21 @@ void UIGraphicsEndImageContext() {
     stack.pop_back();
 }
 
+std::shared_ptr<UIImage> UIGraphicsEndImageContextWithImage() {
+    auto& stack = contextStack();
+    if (stack.empty() || !stack.back().isImageContext) {
+        UIGraphicsEndImageContext();
+        return nullptr;
+    }
+    Entry entry = std::move(stack.back());
+    stack.pop_back();
+    if (!entry.context)
+        return nullptr;
+    CGImageRef image = entry.context.use_count() == 1 ? entry.context->finishIntoImage()
+                                                      : CGBitmapContextCreateImage(entry.context);
+    return UIImage::imageWithCGImage(image, entry.scale, UIImageOrientationUp);
+}
+
 void UIGraphicsPushContext(const CGContextRef& context) {
     contextStack().push_back({context, false, 1});
 }

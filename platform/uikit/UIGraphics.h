@@ -28,6 +28,9 @@ std::shared_ptr<UIImage> UIGraphicsGetImageFromCurrentImageContext();
 // Pops the top entry if it is an image context; otherwise logs and does
 // nothing.
 void UIGraphicsEndImageContext();
+// Both at once: pops the image context and answers its bitmap, handing the
+// pixels over rather than copying them when nothing else holds the context.
+std::shared_ptr<UIImage> UIGraphicsEndImageContextWithImage();
 void UIGraphicsPushContext(const CGContextRef& context);
 void UIGraphicsPopContext();
 

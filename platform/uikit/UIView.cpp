@@ -251,8 +251,7 @@ void UIView::displayIfNeeded() {
     UIGraphicsBeginImageContextWithOptions(size, false, contentsScaleForDrawing);
     ++viewsDrawn;
     drawRect(m_bounds);
-    std::shared_ptr<UIImage> image = UIGraphicsGetImageFromCurrentImageContext();
-    UIGraphicsEndImageContext();
+    std::shared_ptr<UIImage> image = UIGraphicsEndImageContextWithImage();
     m_layer->setContents(image ? image->CGImage() : nullptr);
 }
 

@@ -2,6 +2,7 @@
 #include "platform/accelerate/InstructionLevel.h"
 #include "platform/graphics/CGBitmapContext.h"
 #include "platform/graphics/CGContext.h"
+#include "platform/graphics/StrokeCoverageCache.h"
 #include "platform/uikit/UIGraphics.h"
 #include "platform/uikit/UIImage.h"
 
@@ -97,6 +98,30 @@ TEST_F(GraphicsArcTest, InABitmapContextTheSameArcRunsCounterclockwiseOnScreen) 
     EXPECT_EQ(memory(-kPi / 4), kRed);
     EXPECT_EQ(pixelAt(m_context, 71, 71), kRed) << "lower right of the bitmap";
     EXPECT_EQ(pixelAt(m_context, 71, 28), kClear) << "upper right of the bitmap";
+}
+
+// A progress ring grows a little on every tick: the arc it was and the arc
+// it is must share their pixels but in the rows of the end (where the
+// rasteriser samples each row as a whole), or the whole ring would be drawn
+// again each time. Both ways round, at a screen scale.
+TEST_F(GraphicsArcTest, AnArcThatGrowsChangesPixelsOnlyInTheRowsOfItsEnd) {
+    for (int clockwise : {0, 1}) {
+        const double sign = clockwise ? -1 : 1;
+        const double end = -kPi / 2 + sign * 4.1;
+        auto draw = [&](double to) {
+            use(kitContext(100, 100, 3));
+            strokeArc(-kPi / 2, to, clockwise);
+            return CGBitmapContextCreateImage(m_context);
+        };
+        CGImageRef before = draw(end);
+        CGImageRef after = draw(end + sign * 0.02);
+        const double endY = 3 * (kCentre + kRadius * std::sin(end));
+        for (std::size_t y = 0; y < 300; ++y)
+            for (std::size_t x = 0; x < 300; ++x)
+                if (before->pixelAt(x, y) != after->pixelAt(x, y))
+                    ASSERT_LT(std::abs(double(y) - endY), 3 * 8.0)
+                        << "(" << x << ", " << y << ") clockwise " << clockwise;
+    }
 }
 
 TEST_F(GraphicsArcTest, EqualAnglesGiveAnArcOfZeroLength) {
@@ -696,6 +721,78 @@ TEST(GraphicsFillTest, WholePixelRectanglesMatchCairosOwnFill) {
         }
     }
     setActiveInstructionLevel(supportedInstructionLevel());
+}
+
+// A stroke is its coverage put down through cairo's mask, whether drawn the
+// first time or laid down again from the kept coverage: every pixel the same
+// over any pixels, at any scale, opaque or not.
+TEST(GraphicsStrokeTest, StrokesDrawnAgainLookAsTheFirstTime) {
+    constexpr int kSide = 61;
+    std::mt19937 random(5);
+    const std::size_t reusedBefore = StrokeCoverageCache::reuseCount();
+    for (double scale : {1.0, 1.37, 3.0}) {
+        const int pixels = static_cast<int>(kSide * scale);
+        const double red = (random() % 1000) / 999.0;
+        const double green = (random() % 1000) / 999.0;
+        const double blue = (random() % 1000) / 999.0;
+        for (double alpha : {1.0, 0.37}) {
+            for (int round = 0; round < 3; ++round) {
+                SCOPED_TRACE(testing::Message()
+                             << "scale " << scale << " alpha " << alpha << " round " << round);
+                const CGContextRef context = kitContext(kSide, kSide, scale);
+                cairo_surface_t* reference =
+                    cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixels, pixels);
+                auto* ours = static_cast<uint8_t*>(CGBitmapContextGetData(context));
+                const size_t ourStride = CGBitmapContextGetBytesPerRow(context);
+                uint8_t* theirs = cairo_image_surface_get_data(reference);
+                const int theirStride = cairo_image_surface_get_stride(reference);
+                for (int y = 0; y < pixels; ++y)
+                    for (int x = 0; x < pixels; ++x) {
+                        const uint8_t a = static_cast<uint8_t>(random());
+                        uint8_t pixel[4];
+                        for (int c = 0; c < 3; ++c)
+                            pixel[c] = static_cast<uint8_t>(a ? random() % (a + 1) : 0);
+                        pixel[3] = a;
+                        std::memcpy(ours + y * ourStride + x * 4, pixel, 4);
+                        std::memcpy(theirs + y * theirStride + x * 4, pixel, 4);
+                    }
+                cairo_surface_mark_dirty(reference);
+
+                CGContextSetLineWidth(context, 5);
+                CGContextSetStrokeColorWithColor(context,
+                                                 UIColor::colorWithRed(red, green, blue, alpha));
+                CGContextAddEllipseInRect(context, CGRectMake(6.3, 6, 48, 47.5));
+                CGContextStrokePath(context);
+                cairo_surface_t* coverage =
+                    cairo_image_surface_create(CAIRO_FORMAT_A8, pixels, pixels);
+                cairo_t* cr = cairo_create(coverage);
+                cairo_scale(cr, scale, scale);
+                cairo_set_line_width(cr, 5);
+                cairo_save(cr);
+                cairo_translate(cr, 30.3, 29.75);
+                cairo_scale(cr, 24, 23.75);
+                cairo_arc(cr, 0, 0, 1, 0, 2 * kPi);
+                cairo_close_path(cr);
+                cairo_restore(cr);
+                cairo_stroke(cr);
+                cairo_destroy(cr);
+                cr = cairo_create(reference);
+                cairo_set_source_rgba(cr, red, green, blue, alpha);
+                cairo_mask_surface(cr, coverage, 0, 0);
+                cairo_destroy(cr);
+                cairo_surface_destroy(coverage);
+                cairo_surface_flush(reference);
+
+                for (int y = 0; y < pixels; ++y)
+                    ASSERT_EQ(
+                        std::memcmp(ours + y * ourStride, theirs + y * theirStride, pixels * 4), 0)
+                        << "row " << y;
+                cairo_surface_destroy(reference);
+            }
+        }
+    }
+    // Each scale and colour: seen, kept, then laid down from the coverage.
+    EXPECT_GE(StrokeCoverageCache::reuseCount() - reusedBefore, 6u);
 }
 
 } // namespace
