@@ -118,9 +118,10 @@ TEST_F(GraphicsArcTest, AnArcThatGrowsChangesPixelsOnlyInTheRowsOfItsEnd) {
         const double endY = 3 * (kCentre + kRadius * std::sin(end));
         for (std::size_t y = 0; y < 300; ++y)
             for (std::size_t x = 0; x < 300; ++x)
-                if (before->pixelAt(x, y) != after->pixelAt(x, y))
+                if (before->pixelAt(x, y) != after->pixelAt(x, y)) {
                     ASSERT_LT(std::abs(double(y) - endY), 3 * 8.0)
                         << "(" << x << ", " << y << ") clockwise " << clockwise;
+                }
     }
 }
 

@@ -90,8 +90,9 @@ Bytes container(std::uint8_t kind, const std::vector<std::uint32_t>& references)
 }
 
 Bytes asciiString(const std::string& text) {
-    Bytes out{static_cast<std::uint8_t>(0x50 | text.size())};
-    out.insert(out.end(), text.begin(), text.end());
+    Bytes out(1 + text.size());
+    out[0] = static_cast<std::uint8_t>(0x50 | text.size());
+    std::copy(text.begin(), text.end(), out.begin() + 1);
     return out;
 }
 
