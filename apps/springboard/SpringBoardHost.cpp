@@ -15,7 +15,7 @@
 #include "platform/activator/LAActivatorBusService.h"
 #include "platform/corefoundation/CFNotificationCenter.h"
 #include "platform/corefoundation/CFPreferences.h"
-#include "platform/corefoundation/DBusNotificationTransport.h"
+#include "platform/dbus/DBusNotificationTransport.h"
 #include "platform/corefoundation/InProcessNotificationTransport.h"
 #include "platform/dbus/BusConnection.h"
 #include "platform/device/DeviceRoot.h"

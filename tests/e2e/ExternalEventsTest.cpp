@@ -1,5 +1,5 @@
 #include "platform/corefoundation/CFNotificationCenter.h"
-#include "platform/corefoundation/DBusNotificationTransport.h"
+#include "platform/dbus/DBusNotificationTransport.h"
 #include "platform/corefoundation/PropertyListFile.h"
 #include "platform/dbus/BusConnection.h"
 #include "platform/foundation/NSRunLoop.h"

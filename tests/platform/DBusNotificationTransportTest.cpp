@@ -1,4 +1,4 @@
-#include "platform/corefoundation/DBusNotificationTransport.h"
+#include "platform/dbus/DBusNotificationTransport.h"
 
 #include "platform/SessionBusTestSupport.h"
 #include "platform/corefoundation/CFNotificationCenter.h"

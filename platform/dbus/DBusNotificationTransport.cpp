@@ -1,4 +1,4 @@
-#include "platform/corefoundation/DBusNotificationTransport.h"
+#include "platform/dbus/DBusNotificationTransport.h"
 
 #include "platform/corefoundation/CFRunLoop.h"
 #include "platform/corefoundation/PropertyListFile.h"
