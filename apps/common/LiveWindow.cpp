@@ -49,6 +49,10 @@ bool startVideo(std::string* error) {
     // A lock screen on a desktop must not keep the desktop's own
     // screensaver away.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    // SDL's own handlers would turn SIGINT and SIGTERM into a quit event
+    // that only a pump finds, and the loop pumps only when the display has
+    // something: the window hears the signals itself.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         *error = std::string("cannot open the display: ") + SDL_GetError();
         return false;
@@ -130,6 +134,7 @@ bool LiveWindow::create(std::string* error) {
     else
         pollEvents();
     m_loop.observeBeforeWaiting();
+    m_quitSignals = std::make_unique<QuitSignals>([this] { closeWindow(); });
     return true;
 }
 
@@ -423,9 +428,9 @@ bool LiveWindow::frameCanWait() const {
     return !m_needsFullPresent && m_painter.frameIsComing();
 }
 
-bool LiveWindow::eventsMayBeWaiting() const {
+std::optional<bool> LiveWindow::eventsQueued() const {
     if (!m_x11Display)
-        return true;
+        return std::nullopt;
     // What the connection has not yet read wakes the watch; what it has read
     // already, or the library queued itself, is looked for here without
     // asking the server, which a pump on every wake of the loop would do.

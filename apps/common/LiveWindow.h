@@ -1,5 +1,6 @@
 #pragma once
 
+#include "apps/common/QuitSignals.h"
 #include "apps/common/ScreenPainter.h"
 #include "apps/common/WindowLoop.h"
 #include "apps/common/WindowOptions.h"
@@ -81,8 +82,7 @@ private:
 
     // Handles every pending event; true when any reached the host.
     bool pumpEvents() override;
-    // Whether a pump could find anything that the watch would not announce.
-    bool eventsMayBeWaiting() const override;
+    std::optional<bool> eventsQueued() const override;
     void pollEvents();
     void handle(const SDL_Event& event);
     void sendPendingMove();
@@ -119,6 +119,8 @@ private:
     // The X connection the loop watches, when the window is on X.
     _XDisplay* m_x11Display = nullptr;
     WindowLoop m_loop{*this};
+    // SIGINT and SIGTERM close the window, as its close button does.
+    std::unique_ptr<QuitSignals> m_quitSignals;
     // Without a descriptor to watch, events are fetched on a short timer.
     NSRunLoop::Token m_pollTimer = 0;
 };

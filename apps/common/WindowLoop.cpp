@@ -46,7 +46,9 @@ void WindowLoop::beforeWaiting() {
     // queue, where the descriptor no longer shows them: look again after
     // each frame.
     for (int round = 0; round < kMaximumRounds && !m_client.isClosed(); ++round) {
-        bool handled = m_client.eventsMayBeWaiting() && m_client.pumpEvents();
+        // What the descriptor announced was pumped when it woke the loop.
+        const std::optional<bool> queued = m_client.eventsQueued();
+        bool handled = queued.value_or(true) && m_client.pumpEvents();
         if (m_client.isClosed())
             return;
         // While something moves, frames come at the animation's pace: a
@@ -58,5 +60,11 @@ void WindowLoop::beforeWaiting() {
         bool drew = m_client.drawFrame();
         if (!handled && !drew)
             break;
+    }
+    // The last frame may have read events into the queue: they must not wait
+    // there for whatever wakes the loop next, so it comes round at once.
+    if (!m_client.isClosed() && m_client.eventsQueued().value_or(false)) {
+        NSRunLoop& loop = NSRunLoop::mainRunLoop();
+        loop.schedule(loop.now(), [] {});
     }
 }

@@ -2,6 +2,8 @@
 
 #include "platform/foundation/NSRunLoop.h"
 
+#include <optional>
+
 // A window's part in the main run loop, the same for the desktop's window
 // and a screen locker's: the display connection's descriptor wakes the loop
 // to read events, and just before the loop sleeps the window handles what
@@ -14,9 +16,10 @@ public:
         virtual bool isClosed() const = 0;
         // Handles every pending event; true when any mattered.
         virtual bool pumpEvents() = 0;
-        // False when a pump would surely find nothing the descriptor has not
-        // announced, so the loop can spare asking the display server.
-        virtual bool eventsMayBeWaiting() const { return true; }
+        // Whether events already read off the connection wait in a queue,
+        // where the descriptor no longer announces them; nothing when the
+        // window cannot tell, and is then pumped on every round.
+        virtual std::optional<bool> eventsQueued() const { return std::nullopt; }
         // The display server went away: nothing can be shown or read any more.
         virtual void loseDisplay() = 0;
         // True when no frame is owed now and the animations bring one soon.

@@ -572,6 +572,15 @@ TEST_F(Window, WhenTheDisplayGoesAwayTheHostEnds) {
     EXPECT_EQ(host.finish(), 1) << host.standardError();
 }
 
+// A desktop ends its programs with SIGTERM: the window closes at once, as
+// for its close button, even while nothing on the screen moves.
+TEST_F(Window, TerminationClosesAnIdleWindowAtOnce) {
+    LiveHost host(ROTIX_SPRINGBOARD_PATH);
+    ASSERT_TRUE(startHost(host)) << host.standardError();
+    ASSERT_EQ(kill(host.pid(), SIGTERM), 0);
+    EXPECT_EQ(host.finish(5s), 0) << host.standardError();
+}
+
 TEST_F(Window, HoldingTheMouseOnTheDiscIsALongPress) {
     LiveHost host(ROTIX_SPRINGBOARD_PATH);
     auto first = startHost(host);
