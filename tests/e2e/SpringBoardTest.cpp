@@ -364,6 +364,12 @@ TEST_F(SpringBoard, ARingNobodyLooksAtIsDrawnOnlyWhenSomethingAsks) {
 }
 
 TEST_F(SpringBoard, ADayOfPlaybackKeepsTheTimeAndTheMemoryFlat) {
+#ifdef __SANITIZE_THREAD__
+    // Under the thread checker a day of ticks outlasts the test's time, and
+    // every tick runs on the main thread: the plain and address-checked
+    // builds keep it.
+    GTEST_SKIP() << "a day of ticks on one thread, too slow under ThreadSanitizer";
+#endif
     ASSERT_EQ(host.run("clear\ntrack Day|A|90000|none\nplay\nwait 43200\ndump half.json\n"
                        "wait 43200\ndump day.json\n"),
               0)
