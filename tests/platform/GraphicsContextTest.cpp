@@ -668,6 +668,25 @@ TEST(GraphicsBitmapContextTest, DirectWritesToTheDataAreSeenByLaterDrawing) {
     EXPECT_TRUE(near(pixelAt(context, 0, 0), {128, 128, 0, 255}, 1)) << pixelAt(context, 0, 0);
 }
 
+// The same random premultiplied pixels in a bitmap of ours and in a cairo
+// surface, for comparing what each makes of one drawing.
+void fillBothWithRandomPixels(uint8_t* ours, size_t ourStride, cairo_surface_t* reference,
+                              int width, int height, std::mt19937& random) {
+    uint8_t* theirs = cairo_image_surface_get_data(reference);
+    const int theirStride = cairo_image_surface_get_stride(reference);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const uint8_t a = static_cast<uint8_t>(random());
+            uint8_t pixel[4];
+            for (int c = 0; c < 3; ++c)
+                pixel[c] = static_cast<uint8_t>(a ? random() % (a + 1) : 0);
+            pixel[3] = a;
+            std::memcpy(ours + y * ourStride + x * 4, pixel, 4);
+            std::memcpy(theirs + y * theirStride + x * 4, pixel, 4);
+        }
+    cairo_surface_mark_dirty(reference);
+}
+
 // A rectangle of whole pixels is filled without Cairo's paths; every pixel
 // must come out as Cairo itself would put it down, translucent colours over
 // any premultiplied pixels, at every instruction level the machine has.
@@ -692,17 +711,7 @@ TEST(GraphicsFillTest, WholePixelRectanglesMatchCairosOwnFill) {
             const size_t ourStride = CGBitmapContextGetBytesPerRow(context);
             uint8_t* theirs = cairo_image_surface_get_data(reference);
             const int theirStride = cairo_image_surface_get_stride(reference);
-            for (int y = 0; y < kHeight; ++y)
-                for (int x = 0; x < kWidth; ++x) {
-                    const uint8_t a = static_cast<uint8_t>(random());
-                    uint8_t pixel[4];
-                    for (int c = 0; c < 3; ++c)
-                        pixel[c] = static_cast<uint8_t>(a ? random() % (a + 1) : 0);
-                    pixel[3] = a;
-                    std::memcpy(ours + y * ourStride + x * 4, pixel, 4);
-                    std::memcpy(theirs + y * theirStride + x * 4, pixel, 4);
-                }
-            cairo_surface_mark_dirty(reference);
+            fillBothWithRandomPixels(ours, ourStride, reference, kWidth, kHeight, random);
 
             CGContextSetFillColorWithColor(context, UIColor::colorWithRed(red, green, blue, alpha));
             CGContextFillRect(context, CGRectMake(1, 2, kWidth - 3, kHeight - 2));
@@ -747,17 +756,7 @@ TEST(GraphicsStrokeTest, StrokesDrawnAgainLookAsTheFirstTime) {
                 const size_t ourStride = CGBitmapContextGetBytesPerRow(context);
                 uint8_t* theirs = cairo_image_surface_get_data(reference);
                 const int theirStride = cairo_image_surface_get_stride(reference);
-                for (int y = 0; y < pixels; ++y)
-                    for (int x = 0; x < pixels; ++x) {
-                        const uint8_t a = static_cast<uint8_t>(random());
-                        uint8_t pixel[4];
-                        for (int c = 0; c < 3; ++c)
-                            pixel[c] = static_cast<uint8_t>(a ? random() % (a + 1) : 0);
-                        pixel[3] = a;
-                        std::memcpy(ours + y * ourStride + x * 4, pixel, 4);
-                        std::memcpy(theirs + y * theirStride + x * 4, pixel, 4);
-                    }
-                cairo_surface_mark_dirty(reference);
+                fillBothWithRandomPixels(ours, ourStride, reference, pixels, pixels, random);
 
                 CGContextSetLineWidth(context, 5);
                 CGContextSetStrokeColorWithColor(context,
