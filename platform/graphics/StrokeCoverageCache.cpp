@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -19,6 +20,13 @@ struct DeviceBox {
     int x0, y0, x1, y1;
 };
 
+struct PathRelease {
+    void operator()(cairo_path_t* path) const { cairo_path_destroy(path); }
+};
+// The stroke's path, copied once for its key and, when it is rasterised, for
+// the coverage.
+using CopiedPath = std::unique_ptr<cairo_path_t, PathRelease>;
+
 void add(StrokeCoverageCache::Key& key, double value) {
     key.values.push_back(value);
     std::uint64_t bits;
@@ -29,14 +37,12 @@ void add(StrokeCoverageCache::Key& key, double value) {
 
 // Everything the stroke's coverage depends on: the path as given, the
 // transform it is given under, the pen, and the surface that bounds it.
-std::optional<StrokeCoverageCache::Key> keyOf(cairo_t* cr, cairo_surface_t* target) {
+std::optional<StrokeCoverageCache::Key> keyOf(cairo_t* cr, const cairo_path_t* path,
+                                              cairo_surface_t* target) {
     StrokeCoverageCache::Key key;
     key.hash = 0xcbf29ce484222325ULL;
-    cairo_path_t* path = cairo_copy_path(cr);
-    if (path->status != CAIRO_STATUS_SUCCESS || path->num_data == 0) {
-        cairo_path_destroy(path);
+    if (path->status != CAIRO_STATUS_SUCCESS || path->num_data == 0)
         return std::nullopt;
-    }
     key.values.reserve(static_cast<std::size_t>(path->num_data) * 2 + 16);
     for (int i = 0; i < path->num_data; i += path->data[i].header.length) {
         const cairo_path_data_t& header = path->data[i];
@@ -46,7 +52,6 @@ std::optional<StrokeCoverageCache::Key> keyOf(cairo_t* cr, cairo_surface_t* targ
             add(key, path->data[i + p].point.y);
         }
     }
-    cairo_path_destroy(path);
     cairo_matrix_t m;
     cairo_get_matrix(cr, &m);
     for (double value : {m.xx, m.yx, m.xy, m.yy, m.x0, m.y0})
@@ -133,7 +138,7 @@ int nextCovered(const std::uint8_t* row, int x, int width) {
 
 // Strokes the path again into an 8-bit surface of the box with the same
 // pen: the bytes are the coverage cairo composites a direct stroke with.
-StrokeCoverageCache::Coverage rasterize(cairo_t* cr, const DeviceBox& box,
+StrokeCoverageCache::Coverage rasterize(cairo_t* cr, const cairo_path_t* path, const DeviceBox& box,
                                         StrokeCoverageCache::Key key) {
     StrokeCoverageCache::Coverage coverage;
     coverage.key = std::move(key);
@@ -155,9 +160,7 @@ StrokeCoverageCache::Coverage rasterize(cairo_t* cr, const DeviceBox& box,
     cairo_set_miter_limit(mask, cairo_get_miter_limit(cr));
     cairo_set_tolerance(mask, cairo_get_tolerance(cr));
     cairo_set_antialias(mask, cairo_get_antialias(cr));
-    cairo_path_t* path = cairo_copy_path(cr);
     cairo_append_path(mask, path);
-    cairo_path_destroy(path);
     cairo_stroke(mask);
     cairo_destroy(mask);
     cairo_surface_flush(surface);
@@ -276,7 +279,8 @@ bool StrokeCoverageCache::stroke(cairo_t* cr) {
     cairo_surface_t* target = cairo_get_group_target(cr);
     if (!target || !reproducible(cr, target))
         return false;
-    auto key = keyOf(cr, target);
+    const CopiedPath path(cairo_copy_path(cr));
+    auto key = keyOf(cr, path.get(), target);
     if (!key)
         return false;
     StrokeCoverageCache& cache = threadCache();
@@ -302,7 +306,7 @@ bool StrokeCoverageCache::stroke(cairo_t* cr) {
             if (cache.m_seen.size() == kSeenStrokes)
                 cache.m_seen.erase(cache.m_seen.begin());
             cache.m_seen.push_back(*key);
-            once = rasterize(cr, *box, std::move(*key));
+            once = rasterize(cr, path.get(), *box, std::move(*key));
             coverage = &*once;
         } else {
             cache.m_seen.erase(seen);
@@ -310,7 +314,7 @@ bool StrokeCoverageCache::stroke(cairo_t* cr) {
                 cache.m_kept.erase(std::min_element(
                     cache.m_kept.begin(), cache.m_kept.end(),
                     [](const Coverage& a, const Coverage& b) { return a.lastUse < b.lastUse; }));
-            cache.m_kept.push_back(rasterize(cr, *box, std::move(*key)));
+            cache.m_kept.push_back(rasterize(cr, path.get(), *box, std::move(*key)));
             cache.m_kept.back().lastUse = cache.m_clock;
             coverage = &cache.m_kept.back();
         }
